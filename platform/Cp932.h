@@ -1,0 +1,26 @@
+#pragma once
+// CP932 text helpers. Inside the programs a text is a std::string of CP932 bytes.
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// True for a CP932 lead byte (0x81-0x9F, 0xE0-0xFC).
+bool IsLeadByte(unsigned char c);
+
+// CP932 -> UTF-8 through iconv "CP932". Bytes that do not convert (a lone trailing lead byte,
+// invalid pairs) become '?' so the rest of the text survives.
+std::string Cp932ToUtf8(std::string_view cp932);
+
+// UTF-8 -> CP932. Characters CP932 cannot hold (and invalid UTF-8) become '?'.
+std::string Utf8ToCp932(std::string_view utf8);
+
+// Length of the longest prefix of at most maxBytes bytes that does not end inside a double-byte
+// character.
+std::size_t Cp932CutLength(std::string_view text, std::size_t maxBytes);
+
+// The text cut to at most maxBytes bytes without splitting a double-byte character.
+std::string Cp932Cut(std::string_view text, std::size_t maxBytes);
+
+} // namespace platform
