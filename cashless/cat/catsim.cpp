@@ -1,6 +1,8 @@
 // catsim: a simulated card terminal attached at a port name.
+#include "CatService.h"
 #include "CatWire.h"
 #include "TerminalSim.h"
+#include "platform/RegistryStore.h"
 
 #include <csignal>
 #include <iostream>
@@ -19,13 +21,16 @@ int Usage() {
                  "  --journal  file that receives every approved sale\n"
                  "             (default catsim-<port>-journal.txt in the current folder)\n"
                  "  --script   outcomes in order, the last repeats (default approve):\n"
-                 "             approve, slow:MS, decline:N, busy, error:N, refuse:N, silent\n";
+                 "             approve, slow:MS, decline:N, busy, error:N, refuse:N, silent\n"
+                 "  --setup    DEVICE (INFOX_OCX or STERA_OCX): first create that device's\n"
+                 "             entry in the registry store of the program folder, as the\n"
+                 "             terminal vendor's setup does (Port = the port, Terminal 1001)\n";
     return 2;
 }
 } // namespace
 
 int main(int argc, char** argv) {
-    std::string port, dir = CatWire::DefaultFolder(), journal, script = "approve";
+    std::string port, dir = CatWire::DefaultFolder(), journal, script = "approve", setup;
     bool journalGiven = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
@@ -40,6 +45,8 @@ int main(int argc, char** argv) {
             journal = v, journalGiven = true;
         else if (a == "--script")
             script = v;
+        else if (a == "--setup")
+            setup = v;
         else
             return Usage();
     }
@@ -53,6 +60,20 @@ int main(int argc, char** argv) {
     if (!TerminalSim::ParseScript(script, steps, error)) {
         std::cerr << "catsim: " << error << "\n";
         return Usage();
+    }
+    if (!setup.empty()) {
+        // Keeps a model code chosen with the settings tool; the port is where we attach.
+        platform::RegistryStore registry;
+        const std::string key = CatService::EntryKey(setup);
+        bool ok = registry.SetString(platform::Hive::Machine, key, "Port", port);
+        if (ok && !registry.GetString(platform::Hive::Machine, key, "Terminal"))
+            ok = registry.SetString(platform::Hive::Machine, key, "Terminal", "1001");
+        if (!ok) {
+            std::cerr << "catsim: cannot write the device entry in " << registry.Root() << "\n";
+            return 1;
+        }
+        std::cout << "SETUP device=" << setup << " port=" << port << " registry=" << registry.Root()
+                  << std::endl;
     }
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
