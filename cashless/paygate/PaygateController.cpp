@@ -105,6 +105,8 @@ void PaygateController::SetLogChecked(bool checked) {
 }
 
 void PaygateController::ShowText(const std::string& code, const std::string& message) {
+    if (code == m_statusCode && message == m_statusMessage)
+        return; // a failure repeated every tick must not keep rewriting the fields
     m_statusCode = code;
     m_statusMessage = message;
     ++m_statusRevision;
@@ -152,32 +154,36 @@ void PaygateController::Tick() {
     const std::string folder = RequestFolder();
     auto found = platform::FindFiles(folder, "*.dat");
 
-    // Forget refused requests that are gone, so a new file of that name is taken again.
-    for (auto it = m_refused.begin(); it != m_refused.end();) {
-        bool present = false;
-        for (const auto& f : found)
-            present = present || f.name == *it;
-        it = present ? std::next(it) : m_refused.erase(it);
-    }
-
     for (const auto& f : found) {
-        if (f.hidden || f.system || m_refused.count(f.name))
+        if (f.hidden || f.system)
             continue;
         const std::string path = folder + f.name;
+        const std::string base = WithoutExtension(path);
+
+        // A request whose processing or answer name is taken cannot be answered: the sale must
+        // not run, or the practice software would read an older answer as this one's. It waits,
+        // uncharged, until the way is clear; the next request is looked at meanwhile.
+        std::string blocker;
+        for (const char* ext : {".pro", ".fin", ".err"})
+            if (blocker.empty() && platform::FileExists(base + ext))
+                blocker = BaseName(path) + ext;
+        if (!blocker.empty()) {
+            ShowText("-1",
+                     J("同名のファイル(") + blocker + J(")があるため決済しません: ") + f.name);
+            continue;
+        }
+
         PaymentRequest request;
         if (!request.Read(path))
             return; // tried again next tick
-        m_polling = false;
-
-        const std::string processing = WithoutExtension(path) + ".pro";
+        const std::string processing = base + ".pro";
         if (!platform::RenameNoReplace(path, processing)) {
-            // The sale must not run without its ".pro": the answer could not be written and a
-            // second pick-up would charge again. Leave the request where it is.
-            m_refused.insert(f.name);
-            ShowText("-1", J("要求ファイルを処理中(.pro)にできないため決済しません: ") + f.name);
-            m_polling = true;
-            return;
+            // Without its ".pro" a sale could be taken up twice: leave the request (for example
+            // in a read-only folder) and try again next tick.
+            ShowText("-1", J("要求ファイルの名前を変更できないため決済しません: ") + f.name);
+            continue;
         }
+        m_polling = false;
         m_current = processing;
         AddRow(request, J("処理中"));
         m_pending = 0; // Button 2 reads "決済処理停止" from here on

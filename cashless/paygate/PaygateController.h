@@ -9,7 +9,6 @@
 
 #include <array>
 #include <cstdint>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -87,7 +86,6 @@ private:
     bool m_polling = false;
     std::int32_t m_pending = -1;
     std::string m_current;
-    std::set<std::string> m_refused; // requests whose ".pro" rename failed, left where they are
 
     std::string m_statusCode;
     std::string m_statusMessage;

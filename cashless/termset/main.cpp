@@ -1,16 +1,5 @@
-// termset: the terminal settings tool.
-#include "CTermsetDlg.h"
-#include "TermsetModel.h"
-#include "platform/ProgramFolder.h"
-#include "platform/RegistryStore.h"
-
-#include <QApplication>
+#include "CTermsetApp.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    platform::RegistryStore registry;
-    TermsetModel model(platform::ProgramFolder() + "PelmoV3.ini", registry);
-    CTermsetDlg dialog(model);
-    dialog.Start();
-    return dialog.exec() == QDialog::Accepted ? 0 : 1;
+    return CTermsetApp().Run(argc, argv);
 }

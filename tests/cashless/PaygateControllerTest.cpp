@@ -242,21 +242,24 @@ TEST(PaygateController, CsvLogGoesToTheYearAndMonthFileAndFollowsItsBox) {
               TempDir::Read(b.Req("log/2024/06.csv")).find("\r\n") + 2); // one line only
 }
 
-TEST(PaygateController, ARequestThatCannotBecomeProcessingIsNeverCharged) {
+TEST(PaygateController, ARequestThatCannotBeAnsweredIsNeverCharged) {
     PaygateBench b;
     b.StartTerminal();
     b.ctl.Open();
     b.Drop("dup.pro", "1\n1\n"); // a file of the processing name is in the way
     b.Drop("dup.dat", "1\n700\n");
+    b.Drop("old.fin", "1\n1\n$RESULT=0"); // an answer the practice software has not collected
+    b.Drop("old.dat", "1\n800\n");
     b.Run();
     EXPECT_TRUE(b.Exists("dup.dat"));
+    EXPECT_TRUE(b.Exists("old.dat"));
     EXPECT_EQ(b.Read("dup.pro"), "1\n1\n");
+    EXPECT_EQ(b.Read("old.fin"), "1\n1\n$RESULT=0");
     EXPECT_EQ(b.ctl.StatusCode(), "-1");
-    EXPECT_NE(b.ctl.StatusMessage().find("dup.dat"), std::string::npos);
     EXPECT_TRUE(b.ctl.Rows().empty());
     EXPECT_TRUE(b.ctl.PollTimerRunning());
 
-    // Other requests still go through, and the refused one is not retried while it blocks.
+    // Other requests still go through; the blocked ones wait.
     b.Drop("next.dat", "1\n5\n");
     b.Run();
     b.Run();
@@ -264,14 +267,15 @@ TEST(PaygateController, ARequestThatCannotBecomeProcessingIsNeverCharged) {
     EXPECT_TRUE(b.Exists("dup.dat"));
     EXPECT_EQ(Count(b.terminal->Output(), "SALE id="), 1);
     EXPECT_EQ(b.terminal->Output().find("amount=700"), std::string::npos);
+    EXPECT_EQ(b.terminal->Output().find("amount=800"), std::string::npos);
 
-    // Once the way is clear and the request is dropped again, it runs.
+    // Once the way is clear, they run.
     platform::RemoveFile(b.Req("dup.pro"));
-    platform::RemoveFile(b.Req("dup.dat"));
+    platform::RemoveFile(b.Req("old.fin"));
     b.Run();
-    b.Drop("dup.dat", "1\n700\n");
     b.Run();
     EXPECT_TRUE(b.Exists("dup.fin"));
+    EXPECT_EQ(b.Read("old.fin"), "1\n800\n$RESULT=0");
 }
 
 TEST(PaygateController, AbsurdRequestsGetADefinedAnswer) {
