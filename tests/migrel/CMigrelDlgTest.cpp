@@ -56,6 +56,13 @@ protected:
     bool WriteReference(const std::string&, const Reference&) override { return false; }
 };
 
+// Types a path into the picker's name line, as a user would.
+void Type(QFileDialog* dlg, const QString& path) {
+    auto* edit = dlg->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_TRUE(edit);
+    edit->setText(path);
+}
+
 } // namespace
 
 TEST(CMigrelDlg, FolderFromRegistryListAndMigrate) {
@@ -93,7 +100,7 @@ TEST(CMigrelDlg, FolderFromRegistryListAndMigrate) {
     QString title;
     AnswerModal<QFileDialog>([&](QFileDialog* picker) {
         title = picker->windowTitle();
-        picker->selectFile(QString::fromStdString(tmp.Path() + "v2/bin"));
+        Type(picker, QString::fromStdString(tmp.Path() + "v2/bin"));
         static_cast<QDialog*>(picker)->accept();
     });
     dlg.findChild<QPushButton*>("button1004")->click();
