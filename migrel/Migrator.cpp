@@ -1,5 +1,6 @@
 #include "migrel/Migrator.h"
 
+#include "outside/tools/CTools.h"
 #include "platform/Cp932.h"
 #include "platform/FileOps.h"
 #include "platform/Profile.h"
@@ -60,7 +61,7 @@ Migrator::Scan Migrator::ScanFolder(const std::string& folderText) {
     Scan scan;
     scan.folder = NormalizeFolder(folderText);
     const std::string ini = scan.folder + kV2Ini;
-    scan.canMigrate = platform::FileExists(ini);
+    scan.canMigrate = CTools::ExistFile(ini);
     if (!scan.canMigrate)
         return scan;
     for (Reference& ref : ReadReferences(ini))
@@ -100,24 +101,36 @@ Migrator::Result Migrator::Migrate(const std::string& folderText, bool takeV2Ref
     Result result;
     const std::string v2Folder = NormalizeFolder(folderText);
     const std::string v2Ini = v2Folder + kV2Ini;
-    if (!platform::FileExists(v2Ini))
+    if (!CTools::ExistFile(v2Ini))
         return result;
     result.ran = true;
 
     CopySysFiles(v2Folder, result);
 
-    const std::string target = m_target + kV3Ini;
+    std::string target = m_target + kV3Ini;
     std::vector<Reference> kept;
     if (!takeV2References)
         kept = ReadReferences(target);
 
+    // A linked settings file is replaced where it lives; renaming over the link would cut it off.
+    std::error_code ec;
+    if (std::filesystem::is_symlink(target, ec)) {
+        const auto real = std::filesystem::canonical(target, ec);
+        if (ec) {
+            result.error = "cannot resolve " + target + ": " + ec.message();
+            std::fprintf(stderr, "migrel: %s\n", result.error.c_str());
+            return result;
+        }
+        target = real.string();
+    }
+
     // The new settings are completed in a temporary file and renamed over "PelmoV3.ini" only
     // when whole, so a failure half-way never leaves the clinic without its settings.
-    const std::string temp = m_target + kTempName;
+    const std::string temp = std::filesystem::path(target).replace_filename(kTempName).string();
     auto fail = [&](std::string why) {
         result.error = std::move(why);
-        std::error_code ec;
-        std::filesystem::remove(temp, ec);
+        std::error_code ignored;
+        std::filesystem::remove(temp, ignored);
         std::fprintf(stderr, "migrel: %s; %s left unchanged\n", result.error.c_str(),
                      target.c_str());
         return result;
@@ -131,7 +144,10 @@ Migrator::Result Migrator::Migrate(const std::string& folderText, bool takeV2Ref
         if (!WriteReference(temp, ref))
             return fail("could not write [" + ref.section + "] " + kKey + " into " + temp);
     }
-    std::error_code ec;
+    // The settings file keeps its access rights.
+    const auto old = std::filesystem::status(target, ec);
+    if (!ec && std::filesystem::exists(old))
+        std::filesystem::permissions(temp, old.permissions(), ec);
     std::filesystem::rename(temp, target, ec);
     if (ec)
         return fail("could not replace " + target + ": " + ec.message());

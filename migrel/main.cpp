@@ -1,6 +1,6 @@
 #include "migrel/CMigrelDlg.h"
 #include "migrel/Migrator.h"
-#include "platform/ProgramFolder.h"
+#include "outside/tools/CTools.h"
 #include "platform/RegistryStore.h"
 
 #include <QApplication>
@@ -8,7 +8,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     platform::RegistryStore registry;
-    Migrator migrator(platform::ProgramFolder());
+    Migrator migrator(CTools::GetExecutionFileDirectoryPath(0));
     CMigrelDlg dlg(registry, migrator);
     dlg.exec();
     return 0;

@@ -122,6 +122,18 @@ TEST(Migrator, TakingVersion2ReferencesGivesAnExactCopy) {
     Migrator second(fresh.Path() + "v3/");
     EXPECT_TRUE(second.Migrate(fresh.Path() + "v2", false).iniReplaced);
     EXPECT_EQ(TempDir::Read(fresh.Path() + "v3/PelmoV3.ini"), V2Ini());
+
+    // A settings file linked from a shared place is replaced there; the link stays.
+    TempDir linked;
+    linked.Write("v2/PelmoV2.ini", V2Ini());
+    const std::string shared = linked.Write("shared/PelmoV3.ini", V3Ini());
+    fs::create_directories(linked.Path() + "v3");
+    fs::create_symlink(shared, linked.Path() + "v3/PelmoV3.ini");
+    Migrator third(linked.Path() + "v3/");
+    EXPECT_TRUE(third.Migrate(linked.Path() + "v2", false).iniReplaced);
+    EXPECT_TRUE(fs::is_symlink(linked.Path() + "v3/PelmoV3.ini"));
+    EXPECT_EQ(Db(shared, "GLOBAL"), "/srv/corvane3/db/");
+    EXPECT_EQ(Db(shared, "DB-2"), "//server/db2/");
 }
 
 TEST(Migrator, CopiesOnlyPlainSysFiles) {
