@@ -2,7 +2,6 @@
 -- (the upgrade adds appo_times.time_list, appo_types.title/note/required,
 -- first_appointments.appo_flag and the hospital_infos url and display columns).
 -- Run inside the database to be filled: mariadb <db> < webdb/schema.sql
-SET NAMES utf8mb4;
 
 CREATE TABLE appointments (
     id BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY,
