@@ -7,7 +7,7 @@
 namespace platform {
 
 struct FoundFile {
-    std::string name; // file name only
+    std::string name;    // file name only
     bool hidden = false; // name starts with '.'
     bool system = false; // not a regular file (socket, device, fifo, ...)
 };

@@ -23,8 +23,8 @@ int GetProfileInt(const std::string& file, const std::string& section, const std
 // creating the file (not its folder) when missing. The file is replaced atomically (temporary
 // file + rename) so a concurrent reader sees either the old or the new file. Returns false when
 // the file cannot be written.
-bool WriteProfileString(const std::string& file, const std::string& section,
-                        const std::string& key, const std::string& value);
+bool WriteProfileString(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& value);
 
 // Removes one key (other keys of the section stay). Returns false on a write failure.
 bool DeleteProfileKey(const std::string& file, const std::string& section, const std::string& key);

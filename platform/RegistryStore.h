@@ -16,11 +16,15 @@ public:
     explicit RegistryStore(std::string rootFolder = DefaultRoot());
     static std::string DefaultRoot();
 
+    // A key path with an empty name between delimiters, ".", "..", '/' or ".values" is invalid:
+    // it never exists and every write to it fails.
     bool KeyExists(Hive hive, const std::string& key) const;
     bool CreateKey(Hive hive, const std::string& key); // true when present afterwards
+    // Deletes the key with its sub-keys and values; false when it was absent or stays.
     bool DeleteKey(Hive hive, const std::string& key);
 
-    // nullopt when the key or the value is absent.
+    // nullopt when the key or the value is absent. GetString gives an integer value as decimal
+    // text; GetInt reads a string value only when it is a whole decimal number.
     std::optional<std::string> GetString(Hive hive, const std::string& key,
                                          const std::string& name) const;
     std::optional<int> GetInt(Hive hive, const std::string& key, const std::string& name) const;
@@ -29,7 +33,7 @@ public:
     bool SetString(Hive hive, const std::string& key, const std::string& name,
                    const std::string& value);
     bool SetInt(Hive hive, const std::string& key, const std::string& name, int value);
-    bool DeleteValue(Hive hive, const std::string& key, const std::string& name);
+    bool DeleteValue(Hive hive, const std::string& key, const std::string& name); // false if absent
 
     const std::string& Root() const { return m_root; }
 

@@ -12,7 +12,8 @@ public:
     SingleInstance(const SingleInstance&) = delete;
     SingleInstance& operator=(const SingleInstance&) = delete;
 
-    // True when this process now holds the lock; false when another process holds it.
+    // True when this object now holds the lock; false when another process (or another object)
+    // holds it, or the lock file cannot be opened.
     bool Acquire();
     void Release();
     bool Held() const { return m_fd >= 0; }

@@ -1,0 +1,111 @@
+#include "platform/Cp932.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace platform {
+
+namespace {
+
+bool IsTrailByte(unsigned char c) {
+    return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC);
+}
+
+// Length of the UTF-8 sequence starting with `c`; 1 for a byte that cannot start one.
+std::size_t Utf8SequenceLength(unsigned char c) {
+    if (c >= 0xC2 && c <= 0xDF)
+        return 2;
+    if (c >= 0xE0 && c <= 0xEF)
+        return 3;
+    if (c >= 0xF0 && c <= 0xF4)
+        return 4;
+    return 1;
+}
+
+// Converts with iconv; `skip` tells how many input bytes one unconvertible character spans.
+// Each unconvertible character becomes '?' so the rest of the text survives.
+template <typename Skip>
+std::string Convert(const char* to, const char* from, std::string_view in, Skip skip) {
+    std::string out;
+    if (in.empty())
+        return out;
+    iconv_t cd = iconv_open(to, from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        return out;
+    out.reserve(in.size() * 2);
+    char* src = const_cast<char*>(in.data());
+    std::size_t srcLeft = in.size();
+    char buffer[1024];
+    while (srcLeft > 0) {
+        char* dst = buffer;
+        std::size_t dstLeft = sizeof(buffer);
+        std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        out.append(buffer, static_cast<std::size_t>(dst - buffer));
+        if (rc != static_cast<std::size_t>(-1))
+            continue;
+        if (errno == E2BIG)
+            continue;
+        // EILSEQ or EINVAL (incomplete sequence at the end): replace one character.
+        std::size_t n = skip(reinterpret_cast<const unsigned char*>(src), srcLeft);
+        if (n == 0 || n > srcLeft)
+            n = srcLeft < 1 ? srcLeft : 1;
+        src += n;
+        srcLeft -= n;
+        out.push_back('?');
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    iconv_close(cd);
+    return out;
+}
+
+} // namespace
+
+bool IsLeadByte(unsigned char c) {
+    return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+
+std::string Cp932ToUtf8(std::string_view cp932) {
+    return Convert("UTF-8", "CP932", cp932, [](const unsigned char* p, std::size_t left) {
+        // A lead byte with a proper trail byte is one (unmapped) character; otherwise only the
+        // bad byte goes, so an ASCII byte after a stray lead byte survives.
+        if (IsLeadByte(p[0]) && left >= 2 && IsTrailByte(p[1]))
+            return std::size_t{2};
+        return std::size_t{1};
+    });
+}
+
+std::string Utf8ToCp932(std::string_view utf8) {
+    return Convert("CP932", "UTF-8", utf8, [](const unsigned char* p, std::size_t left) {
+        std::size_t n = Utf8SequenceLength(p[0]);
+        if (n > left)
+            return std::size_t{1};
+        for (std::size_t i = 1; i < n; ++i) {
+            if ((p[i] & 0xC0) != 0x80)
+                return i; // broken sequence: drop only what belongs to it
+        }
+        return n;
+    });
+}
+
+std::size_t Cp932CutLength(std::string_view text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes)
+        return text.size();
+    std::size_t i = 0;
+    while (i < text.size()) {
+        std::size_t width = IsLeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+        if (i + width > maxBytes)
+            break;
+        i += width;
+    }
+    return i;
+}
+
+std::string Cp932Cut(std::string_view text, std::size_t maxBytes) {
+    return std::string(text.substr(0, Cp932CutLength(text, maxBytes)));
+}
+
+std::string J(std::string_view utf8) {
+    return Utf8ToCp932(utf8);
+}
+
+} // namespace platform
