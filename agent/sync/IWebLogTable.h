@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "agent/sync/WebLogRecord.h"
+#include "CWebLogDB.h"
 
 class IWebLogTable {
 public:
@@ -13,10 +13,13 @@ public:
     virtual int Open() = 0;
     // Sequence number for the next record of that day (YYYYMMDD).
     virtual int GetLastWebLogNo(const std::string& yyyymmdd) = 0;
-    virtual int Insert(const WebLogRecord& record) = 0;
+    virtual int Insert(const tagWebLog& record) = 0;
     virtual void Close() = 0;
 };
 
 // Makes the table object for a database folder (ending in '/').
 using WebLogTableFactory =
     std::function<std::unique_ptr<IWebLogTable>(const std::string& databaseFolder)>;
+
+// The local database's web-log table (CWebLogDB on the folder, opened as a writer).
+WebLogTableFactory LocalWebLogTables();

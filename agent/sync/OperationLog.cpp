@@ -80,10 +80,14 @@ void OperationLog::Store(const std::string& label, const std::string& text,
         return; // the entry stays in the list only
     char date[16];
     std::snprintf(date, sizeof date, "%04d%02d%02d", now.year, now.month, now.day);
-    WebLogRecord rec;
+    const int sequence = table->GetLastWebLogNo(date);
+    if (sequence < 0 || sequence > 99999) {
+        table->Close(); // no number to give: the entry stays in the list only
+        return;
+    }
+    tagWebLog rec;
     std::memset(&rec, 0, sizeof rec);
-    std::snprintf(rec.number, sizeof rec.number, "%s%05d", date,
-                  table->GetLastWebLogNo(date) % 100000);
+    std::snprintf(rec.number, sizeof rec.number, "%s%05d", date, sequence);
     std::snprintf(rec.time, sizeof rec.time, "%02d%02d%02d%03d", now.hour, now.minute, now.second,
                   now.millisecond);
     // Cut on whole characters so a reader never meets half a double-byte character.

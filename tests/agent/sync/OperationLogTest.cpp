@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "FakeClock.h"
+#include "PelmoSchema.h"
+#include "TempDir.h"
 #include "agent/sync/OperationLog.h"
 #include "platform/Cp932.h"
 
@@ -12,40 +14,38 @@ using namespace std::chrono_literals;
 
 namespace {
 
-// Stands in for the local web-log table: records per folder, numbered per day.
-struct WebLogStore {
-    std::vector<WebLogRecord> records;
-    std::map<std::string, int> perDay;
-    bool openFails = false;
-    bool insertFails = false;
-};
-
-class StoreTable : public IWebLogTable {
-public:
-    explicit StoreTable(WebLogStore& s) : m_s(s) {}
-    int Open() override { return m_s.openFails ? 2 : 0; }
-    int GetLastWebLogNo(const std::string& day) override { return m_s.perDay[day] + 1; }
-    int Insert(const WebLogRecord& r) override {
-        if (m_s.insertFails)
-            return 5;
-        m_s.records.push_back(r);
-        ++m_s.perDay[std::string(r.number, 8)];
-        return 0;
-    }
-    void Close() override {}
-
-private:
-    WebLogStore& m_s;
-};
-
+// A local clinic database in a temporary folder; the log writes its real web-log table.
 struct Fixture {
+    Fixture() {
+        std::string err;
+        EXPECT_EQ(PelmoSchema::Create(dir.Path(), err), 0) << err;
+        log.SetDatabaseFolder(dir.Path());
+    }
+    std::vector<tagWebLog> Records() const {
+        std::vector<tagWebLog> out;
+        CWebLogDB db(dir.Path(), 0);
+        db.SetAssociatedDB(nullptr);
+        db.SetKey(0);
+        for (int rc = db.GetFIRST(); rc == 0; rc = db.GetNEXT())
+            out.push_back(db.m_rec);
+        return out;
+    }
+
+    TempDir dir;
     FakeClock clock{{2024, 1, 5, 9, 30, 0, 7}};
-    WebLogStore store;
-    OperationLog log{clock,
-                     [this](const std::string&) { return std::make_unique<StoreTable>(store); }};
+    OperationLog log{clock, LocalWebLogTables()};
 };
 
-std::string Message(const WebLogRecord& r) {
+// A table that opens but refuses every record.
+class RefusingTable : public IWebLogTable {
+public:
+    int Open() override { return 0; }
+    int GetLastWebLogNo(const std::string&) override { return 1; }
+    int Insert(const tagWebLog&) override { return 5; }
+    void Close() override {}
+};
+
+std::string Message(const tagWebLog& r) {
     return std::string(r.message);
 }
 
@@ -58,7 +58,7 @@ TEST(OperationLog, LineFormatStoreAndCategories) {
 
     f.log.WriteLog(OperationLog::Info, J("開始"));
     f.log.WriteLog(42, "unknown category");
-    EXPECT_TRUE(f.store.records.empty()); // "Info" is never stored
+    EXPECT_TRUE(f.Records().empty()); // "Info" is never stored
     ASSERT_EQ(f.log.Lines().size(), 2u);
     EXPECT_EQ(f.log.Lines()[0], "2024.01.05 09:30:00.007 [Info] unknown category");
     EXPECT_EQ(f.log.Lines()[1], "2024.01.05 09:30:00.007 [Info] " + J("開始"));
@@ -67,20 +67,21 @@ TEST(OperationLog, LineFormatStoreAndCategories) {
     f.log.WriteLog(OperationLog::CheckIn, J("来院受付[09:30 0001 患者]"), "0000004711");
     f.log.WriteLog(OperationLog::SqlError, "100% %s %d %n", "");
     EXPECT_EQ(f.log.Lines()[0], "2024.01.05 23:59:59.999 [" + J("SQLエラー") + "] 100% %s %d %n");
-    ASSERT_EQ(f.store.records.size(), 2u);
-    const WebLogRecord& r = f.store.records[0];
+    auto records = f.Records();
+    ASSERT_EQ(records.size(), 2u);
+    const tagWebLog& r = records[0];
     EXPECT_EQ(std::string(r.number), "2024010500001");
     EXPECT_EQ(std::string(r.time), "235959999");
     EXPECT_EQ(Message(r), "[" + J("来院受付") + "]" + J("来院受付[09:30 0001 患者]"));
     EXPECT_EQ(std::string(r.reference), "0000004711");
-    EXPECT_EQ(std::string(f.store.records[1].number), "2024010500002");
-    EXPECT_EQ(Message(f.store.records[1]), "[" + J("SQLエラー") + "]100% %s %d %n");
+    EXPECT_EQ(std::string(records[1].number), "2024010500002");
+    EXPECT_EQ(Message(records[1]), "[" + J("SQLエラー") + "]100% %s %d %n");
 
     // A new day starts its own numbering.
     f.clock.Advance(1ms);
     f.log.WriteLog(OperationLog::Confirmed, "next day");
-    EXPECT_EQ(std::string(f.store.records.back().number), "2024010600001");
-    EXPECT_EQ(std::string(f.store.records.back().time), "000000000");
+    EXPECT_EQ(std::string(f.Records().back().number), "2024010600001");
+    EXPECT_EQ(std::string(f.Records().back().time), "000000000");
     EXPECT_EQ(seen.size(), 5u);
     EXPECT_EQ(seen.back(), f.log.Lines()[0]);
 
@@ -89,7 +90,7 @@ TEST(OperationLog, LineFormatStoreAndCategories) {
     std::string longText(246, 'x');
     longText += J("表表");
     f.log.WriteLog(OperationLog::Error, longText, std::string(130, '9'));
-    const WebLogRecord& cut = f.store.records.back();
+    const tagWebLog cut = f.Records().back();
     EXPECT_EQ(Message(cut), "[" + J("エラー") + "]" + std::string(246, 'x'));
     EXPECT_EQ(std::string(cut.reference), std::string(119, '9'));
     EXPECT_EQ(cut.reference[119], '\0');
@@ -101,7 +102,7 @@ TEST(OperationLog, RepeatsAreSuppressedUntilTheRecentListIsEmptied) {
     f.log.WriteLog(OperationLog::Error, repeated);
     f.log.WriteLog(OperationLog::Error, repeated);
     EXPECT_EQ(f.log.Lines().size(), 1u);
-    EXPECT_EQ(f.store.records.size(), 1u);
+    EXPECT_EQ(f.Records().size(), 1u);
 
     for (int i = 0; i < 100; ++i)
         f.log.WriteLog(OperationLog::Info, "other " + std::to_string(i));
@@ -111,7 +112,7 @@ TEST(OperationLog, RepeatsAreSuppressedUntilTheRecentListIsEmptied) {
     EXPECT_EQ(f.log.RecentCount(), 1u);
     f.log.WriteLog(OperationLog::Error, repeated);
     EXPECT_EQ(f.log.Lines()[0].substr(f.log.Lines()[0].size() - repeated.size()), repeated);
-    EXPECT_EQ(f.store.records.size(), 2u);
+    EXPECT_EQ(f.Records().size(), 2u);
 }
 
 TEST(OperationLog, LostConnectionRaisesTheFlagEvenForRepeats) {
@@ -145,13 +146,17 @@ TEST(OperationLog, ListKeepsThreeHundredNewestFirstAndFailuresAreIgnored) {
     EXPECT_EQ(f.log.Lines()[0], J("患者情報送信中 [    2] / [    2]"));
     EXPECT_NE(f.log.Lines()[1].find("line 301"), std::string::npos);
 
-    f.store.openFails = true;
+    // No database in the folder: the entry is only shown.
+    TempDir empty;
+    f.log.SetDatabaseFolder(empty.Path() + "missing/");
     f.log.WriteLog(OperationLog::Error, "not stored, shown");
-    f.store.openFails = false;
-    f.store.insertFails = true;
-    f.log.WriteLog(OperationLog::Error, "insert fails, shown");
-    EXPECT_TRUE(f.store.records.empty());
-    EXPECT_NE(f.log.Lines()[0].find("insert fails, shown"), std::string::npos);
+    EXPECT_NE(f.log.Lines()[0].find("not stored, shown"), std::string::npos);
+    EXPECT_TRUE(f.Records().empty());
+
+    OperationLog refusing(f.clock,
+                          [](const std::string&) { return std::make_unique<RefusingTable>(); });
+    refusing.WriteLog(OperationLog::Error, "insert fails, shown");
+    EXPECT_EQ(refusing.Lines().size(), 1u);
 
     OperationLog noTable(f.clock, {});
     noTable.WriteLog(OperationLog::Error, "no web-log table");
