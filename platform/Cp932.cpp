@@ -22,16 +22,33 @@ std::size_t Utf8SequenceLength(unsigned char c) {
     return 1;
 }
 
-// Converts with iconv; `skip` tells how many input bytes one unconvertible character spans.
-// Each unconvertible character becomes '?' so the rest of the text survives.
-template <typename Skip>
-std::string Convert(const char* to, const char* from, std::string_view in, Skip skip) {
+// One descriptor per direction and thread, opened on first use: opening one per call is costly
+// and a descriptor must not be shared between threads.
+iconv_t Converter(bool toUtf8) {
+    struct Cache {
+        iconv_t toUtf8 = iconv_open("UTF-8", "CP932");
+        iconv_t toCp932 = iconv_open("CP932", "UTF-8");
+        ~Cache() {
+            for (iconv_t cd : {toUtf8, toCp932})
+                if (cd != reinterpret_cast<iconv_t>(-1))
+                    iconv_close(cd);
+        }
+    };
+    thread_local Cache cache;
+    return toUtf8 ? cache.toUtf8 : cache.toCp932;
+}
+
+// Converts with iconv (CP932 -> UTF-8 when `toUtf8`); `skip` tells how many input bytes one
+// unconvertible character spans. Each unconvertible character becomes '?' so the rest of the text
+// survives.
+template <typename Skip> std::string Convert(bool toUtf8, std::string_view in, Skip skip) {
     std::string out;
     if (in.empty())
         return out;
-    iconv_t cd = iconv_open(to, from);
+    iconv_t cd = Converter(toUtf8);
     if (cd == reinterpret_cast<iconv_t>(-1))
         return out;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     out.reserve(in.size() * 2);
     char* src = const_cast<char*>(in.data());
     std::size_t srcLeft = in.size();
@@ -54,7 +71,6 @@ std::string Convert(const char* to, const char* from, std::string_view in, Skip 
         out.push_back('?');
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    iconv_close(cd);
     return out;
 }
 
@@ -65,7 +81,7 @@ bool IsLeadByte(unsigned char c) {
 }
 
 std::string Cp932ToUtf8(std::string_view cp932) {
-    return Convert("UTF-8", "CP932", cp932, [](const unsigned char* p, std::size_t left) {
+    return Convert(true, cp932, [](const unsigned char* p, std::size_t left) {
         // A lead byte with a proper trail byte is one (unmapped) character; otherwise only the
         // bad byte goes, so an ASCII byte after a stray lead byte survives.
         if (IsLeadByte(p[0]) && left >= 2 && IsTrailByte(p[1]))
@@ -75,7 +91,7 @@ std::string Cp932ToUtf8(std::string_view cp932) {
 }
 
 std::string Utf8ToCp932(std::string_view utf8) {
-    return Convert("CP932", "UTF-8", utf8, [](const unsigned char* p, std::size_t left) {
+    return Convert(false, utf8, [](const unsigned char* p, std::size_t left) {
         std::size_t n = Utf8SequenceLength(p[0]);
         if (n > left)
             return std::size_t{1};

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
@@ -230,10 +231,20 @@ bool ReadFile(const std::string& path, std::string& bytes) {
 bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
     if (path.empty() || FolderExists(path))
         return false;
-    std::string temp = WriteTemp(path, bytes, ModeFor(path, path));
+    // Replace the file a symbolic link points to, not the link itself.
+    std::string target = path;
+    struct stat st {};
+    if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        char* real = realpath(path.c_str(), nullptr);
+        if (!real)
+            return false;
+        target = real;
+        std::free(real);
+    }
+    std::string temp = WriteTemp(target, bytes, ModeFor(target, target));
     if (temp.empty())
         return false;
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    if (std::rename(temp.c_str(), target.c_str()) != 0) {
         unlink(temp.c_str());
         return false;
     }

@@ -27,14 +27,10 @@ TEST(Cp932, BadBytesBecomeQuestionMarksAndTheRestSurvives) {
 }
 
 TEST(Cp932, LeadBytesAndCuts) {
-    EXPECT_TRUE(IsLeadByte(0x81));
-    EXPECT_TRUE(IsLeadByte(0x9F));
-    EXPECT_TRUE(IsLeadByte(0xE0));
-    EXPECT_TRUE(IsLeadByte(0xFC));
-    EXPECT_FALSE(IsLeadByte(0x80));
-    EXPECT_FALSE(IsLeadByte(0xA0));
-    EXPECT_FALSE(IsLeadByte(0xB1)); // half-width katakana
-    EXPECT_FALSE(IsLeadByte(0x5C));
+    for (int c : {0x81, 0x9F, 0xE0, 0xFC})
+        EXPECT_TRUE(IsLeadByte(static_cast<unsigned char>(c))) << c;
+    for (int c : {0x80, 0xA0, 0xB1, 0xDF, 0xFD, 0x5C})
+        EXPECT_FALSE(IsLeadByte(static_cast<unsigned char>(c))) << c;
 
     const std::string text = "a\x83\x5C\xB1\x95\x5C"; // a ソ ｱ 表
     EXPECT_EQ(Cp932CutLength(text, 0), 0u);

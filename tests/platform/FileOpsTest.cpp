@@ -100,6 +100,15 @@ TEST(FileOps, FoldersCopiesAndTimes) {
     EXPECT_EQ(ModificationTime(dir.File("missing")), std::mktime(&jan1971));
     EXPECT_GT(ModificationTime(file), std::mktime(&jan1971));
 
+    // A link stays a link; the file behind it gets the new content.
+    std::string real = dir.Write("real.ini", "old");
+    ASSERT_EQ(symlink(real.c_str(), dir.File("link.ini").c_str()), 0);
+    EXPECT_TRUE(WriteFileAtomic(dir.File("link.ini"), "new"));
+    EXPECT_EQ(TempDir::Read(real), "new");
+    struct stat st {};
+    ASSERT_EQ(lstat(dir.File("link.ini").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+
     std::string bytes = "x";
     EXPECT_FALSE(ReadFile(dir.File("missing"), bytes));
     EXPECT_TRUE(bytes.empty());

@@ -1,0 +1,70 @@
+#include "CPelmoDBSys.h"
+
+#include "PelmoSchema.h"
+#include "PelmoStatus.h"
+#include "SqliteConnection.h"
+
+#include <filesystem>
+
+CPelmoDBSys::CPelmoDBSys(const std::string& folder) : m_folder(folder) {}
+
+CPelmoDBSys::~CPelmoDBSys() = default;
+
+int CPelmoDBSys::CreateDatabase(const std::string& folder, std::string& err) {
+    return PelmoSchema::Create(folder, err);
+}
+
+void CPelmoDBSys::CloseDB() {
+    m_conn.reset();
+}
+
+std::shared_ptr<SqliteConnection> CPelmoDBSys::Connection() {
+    if (m_conn)
+        return m_conn;
+    std::string file = PelmoSchema::DatabaseFile(m_folder);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) {
+        m_lastErr = "clinic database not found: " + file;
+        return nullptr;
+    }
+    auto conn = SqliteConnection::Open(file, false, m_lastErr);
+    if (!conn)
+        return nullptr;
+    if (!PelmoSchema::IsClinicDatabase(*conn)) {
+        m_lastErr = "not a clinic database: " + file;
+        return nullptr;
+    }
+    m_conn = conn;
+    return m_conn;
+}
+
+int CPelmoDBSys::GetEntryFolder(std::string& folder) {
+    auto conn = Connection();
+    if (!conn)
+        return PelmoStatus::kCannotOpen;
+    return PelmoSchema::ReadValue(*conn, PelmoSchema::kEntryFolder, folder, m_lastErr);
+}
+
+int CPelmoDBSys::SetEntryFolder(const std::string& folder) {
+    auto conn = Connection();
+    if (!conn)
+        return PelmoStatus::kCannotOpen;
+    std::string value = folder;
+    if (!value.empty() && value.back() != '/')
+        value += '/';
+    return PelmoSchema::WriteValue(*conn, PelmoSchema::kEntryFolder, value, m_lastErr);
+}
+
+int CPelmoDBSys::GetClinicCode(std::string& code) {
+    auto conn = Connection();
+    if (!conn)
+        return PelmoStatus::kCannotOpen;
+    return PelmoSchema::ReadValue(*conn, PelmoSchema::kClinicCode, code, m_lastErr);
+}
+
+int CPelmoDBSys::SetClinicCode(const std::string& code) {
+    auto conn = Connection();
+    if (!conn)
+        return PelmoStatus::kCannotOpen;
+    return PelmoSchema::WriteValue(*conn, PelmoSchema::kClinicCode, code, m_lastErr);
+}

@@ -1,0 +1,128 @@
+#include "SqliteConnection.h"
+
+#include <sqlite3.h>
+
+#include <chrono>
+#include <thread>
+
+namespace {
+constexpr int kBusyTimeoutMs = 5000;
+constexpr int kBusyRetries = 12; // on top of the timeout: about a minute of waiting in all
+
+bool IsBusy(int rc) {
+    int primary = rc & 0xFF;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+} // namespace
+
+SqliteConnection::~SqliteConnection() {
+    for (auto& [sql, stmt] : m_statements)
+        sqlite3_finalize(stmt);
+    if (m_db) {
+        if (m_depth > 0)
+            sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close_v2(m_db);
+    }
+}
+
+std::shared_ptr<SqliteConnection> SqliteConnection::Open(const std::string& dbFile, bool create,
+                                                         std::string& err) {
+    std::shared_ptr<SqliteConnection> conn(new SqliteConnection);
+    conn->m_path = dbFile;
+    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+    int rc = sqlite3_open_v2(dbFile.c_str(), &conn->m_db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        err = "cannot open database " + dbFile + ": " +
+              (conn->m_db ? sqlite3_errmsg(conn->m_db) : sqlite3_errstr(rc));
+        return nullptr;
+    }
+    sqlite3_extended_result_codes(conn->m_db, 1);
+    sqlite3_busy_timeout(conn->m_db, kBusyTimeoutMs);
+    if (conn->Exec("PRAGMA journal_mode=WAL", err) != SQLITE_OK ||
+        conn->Exec("PRAGMA synchronous=NORMAL", err) != SQLITE_OK) {
+        err = "cannot open database " + dbFile + ": " + err;
+        return nullptr;
+    }
+    return conn;
+}
+
+std::string SqliteConnection::ErrorText() const {
+    return m_db ? sqlite3_errmsg(m_db) : "no database connection";
+}
+
+sqlite3_stmt* SqliteConnection::Prepare(const std::string& sql, std::string& err) {
+    auto it = m_statements.find(sql);
+    if (it != m_statements.end()) {
+        sqlite3_reset(it->second);
+        sqlite3_clear_bindings(it->second);
+        return it->second;
+    }
+    sqlite3_stmt* stmt = nullptr;
+    int rc = SQLITE_BUSY;
+    for (int attempt = 0; attempt <= kBusyRetries && IsBusy(rc); ++attempt)
+        rc = sqlite3_prepare_v3(m_db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+    if (rc != SQLITE_OK) {
+        err = ErrorText();
+        sqlite3_finalize(stmt);
+        return nullptr;
+    }
+    m_statements.emplace(sql, stmt);
+    return stmt;
+}
+
+int SqliteConnection::Step(sqlite3_stmt* stmt) {
+    int rc = sqlite3_step(stmt);
+    for (int attempt = 0; attempt < kBusyRetries && IsBusy(rc); ++attempt) {
+        sqlite3_reset(stmt);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20 + 10 * attempt));
+        rc = sqlite3_step(stmt);
+    }
+    return rc;
+}
+
+int SqliteConnection::Exec(const std::string& sql, std::string& err) {
+    int rc = SQLITE_BUSY;
+    for (int attempt = 0; attempt <= kBusyRetries && IsBusy(rc); ++attempt) {
+        if (attempt > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20 + 10 * attempt));
+        char* msg = nullptr;
+        rc = sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &msg);
+        if (rc != SQLITE_OK)
+            err = msg ? msg : sqlite3_errstr(rc);
+        sqlite3_free(msg);
+    }
+    return rc;
+}
+
+int SqliteConnection::Begin(std::string& err) {
+    if (m_depth > 0) {
+        ++m_depth;
+        return SQLITE_OK;
+    }
+    int rc = Exec("BEGIN IMMEDIATE", err);
+    if (rc == SQLITE_OK) {
+        m_depth = 1;
+        m_rollbackOnly = false;
+    }
+    return rc;
+}
+
+int SqliteConnection::End(bool commit, std::string& err) {
+    if (m_depth == 0)
+        return SQLITE_OK;
+    if (!commit)
+        m_rollbackOnly = true;
+    if (--m_depth > 0)
+        return SQLITE_OK;
+    if (m_rollbackOnly) {
+        std::string ignored;
+        Exec("ROLLBACK", ignored);
+        return commit ? SQLITE_ABORT : SQLITE_OK;
+    }
+    int rc = Exec("COMMIT", err);
+    if (rc != SQLITE_OK) {
+        std::string ignored;
+        Exec("ROLLBACK", ignored);
+    }
+    return rc;
+}

@@ -1,0 +1,54 @@
+#pragma once
+// One SQLite connection to the clinic database file, shared by the record classes bound to the
+// same CPelmoDBSys (or owned by one record class). Waits on locks of other processes (busy
+// timeout plus retries) so callers never see a raw SQLITE_BUSY.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class SqliteConnection {
+public:
+    ~SqliteConnection();
+    SqliteConnection(const SqliteConnection&) = delete;
+    SqliteConnection& operator=(const SqliteConnection&) = delete;
+
+    // Opens dbFile (created only when create is true) in WAL mode. Null with err set on failure.
+    static std::shared_ptr<SqliteConnection> Open(const std::string& dbFile, bool create,
+                                                  std::string& err);
+
+    sqlite3* Handle() const { return m_db; }
+
+    // A prepared statement, cached for the life of the connection and reset before it is handed
+    // out. Null with err set when the text does not compile.
+    sqlite3_stmt* Prepare(const std::string& sql, std::string& err);
+
+    // sqlite3_step that waits out SQLITE_BUSY/SQLITE_LOCKED (up to about a minute in all).
+    int Step(sqlite3_stmt* stmt);
+
+    // Runs statements without results (schema, pragmas). Returns a SQLite result code.
+    int Exec(const std::string& sql, std::string& err);
+
+    // Write transactions. Begin takes the write lock at once (BEGIN IMMEDIATE) so two writers
+    // never deadlock on a lock upgrade; nested Begin/End pairs join the outer transaction.
+    // End(true) commits the outermost level; End(false) rolls the whole transaction back.
+    // Both return a SQLite result code (SQLITE_OK on success).
+    int Begin(std::string& err);
+    int End(bool commit, std::string& err);
+    bool InTransaction() const { return m_depth > 0; }
+
+    const std::string& Path() const { return m_path; }
+    std::string ErrorText() const;
+
+private:
+    SqliteConnection() = default;
+
+    sqlite3* m_db = nullptr;
+    std::string m_path;
+    std::map<std::string, sqlite3_stmt*> m_statements;
+    int m_depth = 0;
+    bool m_rollbackOnly = false;
+};
