@@ -41,7 +41,7 @@ void Shot(QWidget& w, const char* file, QSize least = {}) {
 TEST(CashlessDialogs, PaygateListFillsWithThreeRequests) {
     App();
     PaygateBench b;
-    b.StartTerminal("approve,decline:1020,approve");
+    b.StartTerminal("approve,decline:1020,approve,silent");
     CPaygateDlg dlg(b.ctl);
     dlg.show();
     dlg.Start();
@@ -74,6 +74,19 @@ TEST(CashlessDialogs, PaygateListFillsWithThreeRequests) {
     EXPECT_EQ(edits[0]->text(), "0");
     EXPECT_EQ(edits[1]->text(), "OK");
     Shot(dlg, "paygate.png", {640, 300});
+
+    // During a sale button 2 reads "決済処理停止" and stops it.
+    b.Drop("d.dat", "1\n10\n");
+    dlg.PollOnce();
+    QPushButton* stop = nullptr;
+    for (auto* p : dlg.findChildren<QPushButton*>())
+        if (p->text() == T("決済処理停止"))
+            stop = p;
+    ASSERT_NE(stop, nullptr);
+    Shot(dlg, "paygate-sale.png", {640, 300});
+    stop->click();
+    EXPECT_EQ(list->topLevelItem(0)->text(5), "NG(3040)");
+    EXPECT_EQ(b.Read("d.err"), "1\n10\n$RESULT=3040");
 
     // Idle, button 2 reads "閉じる" and only puts the window away; it stays reachable.
     QPushButton* close = nullptr;
