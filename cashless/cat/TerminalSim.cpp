@@ -241,13 +241,15 @@ void TerminalSim::Answer(Client& c) {
 }
 
 void TerminalSim::Serve(Client& c) {
-    if (!c.wire->Fill() && c.pending) {
+    c.wire->Fill();
+    // Lines that came with the peer's goodbye still count.
+    std::string line;
+    while (c.wire->TakeLine(line))
+        Command(c, line);
+    if (!c.wire->Connected() && c.pending) {
         Print("CANCELLED id=" + std::to_string(c.saleId) + " (the POS went away)");
         c.pending = false;
     }
-    std::string line;
-    while (c.wire->Connected() && c.wire->TakeLine(line))
-        Command(c, line);
 }
 
 void TerminalSim::Run(const volatile std::sig_atomic_t& stop) {
