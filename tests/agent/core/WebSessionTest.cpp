@@ -88,6 +88,16 @@ TEST(WebSession, TextLiteralsRoundTripExactly) {
     s.Database().ExecuteSQL("INSERT INTO t(id,v) VALUES(101," + SqlText("") + ")");
     EXPECT_EQ(Text(s, "SELECT v FROM t WHERE id=100"), J("ソ"));
     EXPECT_EQ(db.Scalar("SELECT v IS NULL FROM t WHERE id=101"), "1");
+
+    // A stray lead byte before a quote must not end the literal early: the server sees one
+    // (invalid) value, never a second row.
+    try {
+        s.Database().ExecuteSQL("INSERT INTO t(id,v) VALUES(200," +
+                                SqlText(std::string("\x81'),(201,'x")) + ")");
+    } catch (const CDBException& e) {
+        EXPECT_EQ(e.m_strSqlState, "22007") << e.m_strError;
+    }
+    EXPECT_EQ(db.Scalar("SELECT COUNT(*) FROM t WHERE id=201"), "0");
 }
 
 TEST(WebSession, FieldTextOfEveryKind) {
