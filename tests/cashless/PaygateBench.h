@@ -2,31 +2,15 @@
 // A payment bridge wired to a real catsim process inside a temporary program folder: the
 // settings file, the registry store, the request folder and the terminal's socket all live there.
 #include "CatsimProcess.h"
+#include "FixedClock.h"
 #include "TempDir.h"
 #include "cashless/cat/CCat1.h"
 #include "cashless/cat/CatService.h"
-#include "cashless/paygate/Clock.h"
 #include "cashless/paygate/PaygateController.h"
 #include "platform/RegistryStore.h"
 
 #include <memory>
 #include <string>
-
-class FixedClock : public Clock {
-public:
-    std::tm now{};
-    FixedClock() { Set(2024, 5, 15, 10, 20, 30); }
-    void Set(int y, int mo, int d, int h, int mi, int s) {
-        now = {};
-        now.tm_year = y - 1900;
-        now.tm_mon = mo - 1;
-        now.tm_mday = d;
-        now.tm_hour = h;
-        now.tm_min = mi;
-        now.tm_sec = s;
-    }
-    std::tm LocalNow() const override { return now; }
-};
 
 class PaygateBench {
 public:
