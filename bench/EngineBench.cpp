@@ -64,27 +64,46 @@ void RootSql(const std::string& sql) {
         throw std::runtime_error("root statement failed: " + sql);
 }
 
-// Statements the agent's connections sent since the log was emptied, oldest first (the helper
-// connection's own statements left out).
-std::vector<std::string> LoggedStatements(const WebDb& db) {
-    const std::string own = db.Scalar("SELECT CONNECTION_ID()").value_or("0");
-    std::vector<std::string> out;
-    for (const WebDb::Row& row :
-         db.Query("SELECT CAST(argument AS CHAR CHARACTER SET cp932) FROM mysql.general_log "
-                  "WHERE command_type='Query' AND thread_id<>" +
-                  own + " ORDER BY event_time")) {
-        if (row[0])
-            out.push_back(*row[0]);
-    }
-    return out;
-}
-
-void StartStatementLog() {
-    RootSql("SET GLOBAL log_output='TABLE'; SET GLOBAL general_log=0; "
-            "TRUNCATE mysql.general_log; SET GLOBAL general_log=1;");
+// Switches the server's general query log on into a fresh file (raw statement bytes).
+void StartStatementLog(const std::string& file) {
+    RootSql(
+        "SET GLOBAL general_log=0; SET GLOBAL log_output='FILE'; SET GLOBAL general_log_file='" +
+        file + "'; SET GLOBAL general_log=1;");
 }
 void StopStatementLog() {
     RootSql("SET GLOBAL general_log=0;");
+}
+
+// Statements of the log file, oldest first, without those of the helper connection `own`.
+// A line of a statement reads "<time or blanks>\t<thread id> Query\t<statement>".
+std::vector<std::string> LoggedStatements(const std::string& file, const std::string& own) {
+    std::string bytes;
+    platform::ReadFile(file, bytes);
+    std::vector<std::string> out;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        size_t end = bytes.find('\n', pos);
+        if (end == std::string::npos)
+            end = bytes.size();
+        const std::string line = bytes.substr(pos, end - pos);
+        pos = end + 1;
+        // Plain statements, and the record sets' prepared SELECTs at their execution.
+        size_t q = line.find(" Query\t");
+        size_t skip = 7;
+        if (q == std::string::npos) {
+            q = line.find(" Execute\t");
+            skip = 9;
+        }
+        if (q == std::string::npos)
+            continue;
+        size_t idStart = line.find_last_of(" \t", q - 1);
+        const std::string id = line.substr(idStart == std::string::npos ? 0 : idStart + 1,
+                                           q - (idStart == std::string::npos ? 0 : idStart + 1));
+        if (id == own || line.find("general_log") != std::string::npos)
+            continue;
+        out.push_back(line.substr(q + skip));
+    }
+    return out;
 }
 
 struct Clinic {
@@ -149,8 +168,14 @@ Clock::duration Replay(const WebDb& db, const std::string& connect,
     for (const std::string& s : statements) {
         SQLHSTMT st;
         SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st);
-        if (!SQL_SUCCEEDED(SQLExecDirect(st, (SQLCHAR*)s.c_str(), (SQLINTEGER)s.size())))
-            throw std::runtime_error("bare statement failed: " + s);
+        if (!SQL_SUCCEEDED(SQLExecDirect(st, (SQLCHAR*)s.c_str(), (SQLINTEGER)s.size()))) {
+            SQLCHAR state[6] = {}, text[512] = {};
+            SQLINTEGER native = 0;
+            SQLSMALLINT len = 0;
+            SQLGetDiagRec(SQL_HANDLE_STMT, st, 1, state, &native, text, sizeof text, &len);
+            throw std::runtime_error("bare statement failed: " + s + ": " +
+                                     reinterpret_cast<char*>(text));
+        }
         while (SQL_SUCCEEDED(SQLFetch(st))) {
         }
         SQLFreeHandle(SQL_HANDLE_STMT, st);
@@ -195,14 +220,17 @@ int main(int argc, char** argv) {
             cycle.Run();
         const double idleCpu = (CpuSeconds() - cpu0) / idleRuns;
         const double idleWall = Seconds(Clock::now() - w0) / idleRuns;
-        StartStatementLog();
+        const std::string own = web.Scalar("SELECT CONNECTION_ID()").value_or("0");
+        const std::string idleLog = clinic.home.Path() + "idle.log";
+        StartStatementLog(idleLog);
         cycle.Run();
         StopStatementLog();
-        const std::vector<std::string> idleStatements = LoggedStatements(web);
+        const std::vector<std::string> idleStatements = LoggedStatements(idleLog, own);
 
         // P1: the entry files through one cycle.
         clinic.DropEntries(files);
-        StartStatementLog();
+        const std::string entryLog = clinic.home.Path() + "entries.log";
+        StartStatementLog(entryLog);
         const double cpu1 = CpuSeconds();
         const auto t1 = Clock::now();
         const CycleOutcome out = cycle.Run();
@@ -213,7 +241,7 @@ int main(int argc, char** argv) {
             throw std::runtime_error("entry cycle did not complete");
         const std::string rows = web.Scalar("SELECT COUNT(*) FROM appointments").value_or("0");
         std::vector<std::string> sent;
-        for (const std::string& s : LoggedStatements(web))
+        for (const std::string& s : LoggedStatements(entryLog, own))
             if (IsEngineStatement(s))
                 sent.push_back(s);
 
