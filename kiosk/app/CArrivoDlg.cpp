@@ -3,7 +3,7 @@
 #include "CSetting.h"
 #include "KioskController.h"
 #include "KioskSettings.h"
-#include "platform/qt/QtText.h"
+#include "outside/tools/qt/CToolsQt.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -14,6 +14,9 @@ namespace {
 
 constexpr int kMargin = 10;
 constexpr int kRowsPerScreen = 8;
+// Centred both ways on one line.
+constexpr unsigned kCentredRow =
+    CToolsQt::DT_CENTER | CToolsQt::DT_VCENTER | CToolsQt::DT_SINGLELINE; // 37
 
 QColor ToQColor(const Rgb& c) {
     return QColor(c.r, c.g, c.b);
@@ -99,25 +102,18 @@ void CArrivoDlg::paintEvent(QPaintEvent*) {
     const int g = h / kRowsPerScreen;
     QFont font = this->font();
     font.setPixelSize(std::max(1, FontPixelHeight(w, h)));
-    painter.setFont(font);
 
+    // Row k spans x = 10 .. W - 10 and y = 10 + k * g .. 10 + (k + 1) * g.
     auto row = [&](int k) {
         return QRect(QPoint(kMargin, kMargin + k * g),
                      QPoint(w - kMargin - 1, kMargin + (k + 1) * g - 1));
     };
-
-    painter.setPen(Qt::black);
-    painter.drawText(row(0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                     platform::ToQString(m_controller.ClockText()));
+    const QPoint origin(0, 0);
+    CToolsQt::Rect_Text(painter, 1.0, origin, row(0), font, m_controller.ClockText(), Qt::black,
+                        CToolsQt::DT_LEFT | CToolsQt::DT_SINGLELINE);
 
     const auto rows = m_controller.Rows();
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        const QRect r = row(static_cast<int>(i) + 1);
-        painter.save();
-        painter.setClipRect(r);
-        painter.setPen(ToQColor(rows[i].colour));
-        painter.drawText(r, Qt::AlignCenter | Qt::TextSingleLine,
-                         platform::ToQString(rows[i].text));
-        painter.restore();
-    }
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        CToolsQt::Rect_Text(painter, 1.0, origin, row(static_cast<int>(i) + 1), font, rows[i].text,
+                            ToQColor(rows[i].colour), kCentredRow);
 }

@@ -1,11 +1,11 @@
 #include "CSetting.h"
 
 #include "outside/tools/CTools.h"
+#include "outside/tools/qt/CBrowseForFolder.h"
 #include "platform/Cp932.h"
 #include "platform/qt/QtText.h"
 
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -57,8 +57,9 @@ bool CSetting::DbCheck() const {
 void CSetting::BrowseFolder() {
     std::string initial = DatabaseFolder();
     CTools::LastDelimAdd(initial);
-    QString chosen = QFileDialog::getExistingDirectory(this, ToQString(J("Databaseフォルダ")),
-                                                       ToQString(initial));
-    if (!chosen.isEmpty())
-        m_folder->setText(chosen);
+    CBrowseForFolder picker(this, nullptr, J("Databaseフォルダ"));
+    picker.SetInitialSelection(initial);
+    picker.SetFlags(CBrowseForFolder::BIF_DONTGOBELOWDOMAIN);
+    if (picker.SelectFolder())
+        m_folder->setText(ToQString(picker.GetSelectedFolder()));
 }

@@ -129,6 +129,8 @@ TEST(KioskView, KeysTimersAndTheSettingsDialog) {
         ASSERT_NE(dlg, nullptr);
         EXPECT_EQ(dlg->windowTitle(), QString::fromUtf8("設定"));
         EXPECT_TRUE(dlg->DbCheck());
+        if (const char* dir = std::getenv("ARRIVO_SCREENSHOT_DIR"))
+            dlg->grab().save(QString("%1/settings.png").arg(dir));
         dlg->findChild<QLineEdit*>()->setText(QString::fromStdString(other.Path() + "db"));
         dlg->findChild<QCheckBox*>()->setChecked(false);
         dlg->accept();
