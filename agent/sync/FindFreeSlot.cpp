@@ -88,6 +88,12 @@ int FindFreeSlot(const std::string& startHHMM, const std::vector<std::string>& c
                 taken = true;
                 break;
             }
+            // The key orders a day's records by start text, and that order is the order of
+            // the times the texts read as: nothing after a start at or past E can collide.
+            if (rs >= 0 && rs >= e) {
+                rc = PelmoStatus::kEndOfFile;
+                break;
+            }
         }
         if (taken)
             continue;

@@ -105,6 +105,8 @@ TEST(FindFreeSlot, CollisionBoundariesStatusesAndCandidates) {
     b.Add({"0000000008", "5", "D5", "20240111", "1000", "1100"});
     b.Add({"0000000009", "5", "D5", "20240113", "1000", "1100"});
     b.Add({"0000000010", "6", "D6", d, "1000", "1030"});
+    b.Add({"0000000011", "8", "D8", d, "0950", "1000"});
+    b.Add({"0000000012", "8", "D8", d, "1", "11"}); // short texts read as 10:00 and 11:00
 
     // 10:00 for 30 minutes occupies 10:00..10:29: a start at 10:29 passes, 10:28 does not.
     EXPECT_EQ(Find(b.table, "1000", {"1"}, 0), 0);
@@ -113,6 +115,10 @@ TEST(FindFreeSlot, CollisionBoundariesStatusesAndCandidates) {
     EXPECT_EQ(Find(b.table, "1000", {"4"}, 0), -1);
     EXPECT_EQ(Find(b.table, "1000", {"5"}, 0), 0); // other dates of the unit
     EXPECT_EQ(Find(b.table, "1000", {"7"}, 0), 0); // a unit without any reservation
+    EXPECT_EQ(Find(b.table, "1015", {"8"}, 0), -1);
+    EXPECT_EQ(Find(b.table, "1100", {"8"}, 0), 0);
+    EXPECT_EQ(Find(b.table, "0930", {"8"}, 0, 21), 0);
+    EXPECT_EQ(Find(b.table, "0930", {"8"}, 0, 22), -1);
 
     // Two candidates: the first is booked 10:00-10:30, the second wins for 10:15-10:45.
     EXPECT_EQ(Find(b.table, "1015", {"6", "3"}, 0), 1);
