@@ -61,9 +61,9 @@ int FindFreeSlot(const std::string& startHHMM, const std::vector<std::string>& c
 
     for (std::size_t i = 0; i < candidates.size(); ++i) {
         const std::string& c = candidates[i];
-        // A code the book cannot hold would be compared cut short (or not at all) and then
-        // booked; such a candidate is never offered.
-        if (c.empty() || c.size() > kCodeMax)
+        // A code longer than the book holds would be searched cut short, compared whole (so
+        // never found busy) and then booked cut short: such a candidate is never offered.
+        if (c.size() > kCodeMax)
             continue;
 
         char key[kKeyLength] = {};

@@ -12,8 +12,8 @@ class CReservationDB;
 // doctor codes (key 3). The request occupies the minutes S .. S + minutes - 1: a reservation
 // starting exactly at that last minute, or ending exactly at S, does not collide. Cancelled,
 // refused and other statuses than 0 and 1, slot-exempt records and the reservation `ownKey`
-// never block. A candidate that is empty or longer than a code (3 characters) is never free,
-// and neither is one whose records could not be read (a failing book must not double-book).
+// never block. A candidate longer than a code (3 characters) is never free, and neither is one
+// whose records could not be read (a failing book must not double-book).
 // The table's key, key buffer and record buffer are changed by the scan.
 int FindFreeSlot(const std::string& startHHMM, const std::vector<std::string>& candidates,
                  CReservationDB& table, int mode, const std::string& dateYYYYMMDD, int minutes,

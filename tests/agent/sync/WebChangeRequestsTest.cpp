@@ -138,8 +138,8 @@ TEST(FindFreeSlot, CollisionBoundariesStatusesAndCandidates) {
     EXPECT_EQ(Find(b.table, "2500", {"7"}, 0), -1);
     EXPECT_EQ(Find(b.table, "10:0", {"7"}, 0), -1);
     EXPECT_EQ(FindFreeSlot("1000", {"7"}, b.table, 0, "2024011", 30, ""), -1);
-    // A code the book cannot hold ("2" cut from "2XYZ") or an empty one is passed over.
-    EXPECT_EQ(Find(b.table, "1000", {"2XYZ", "", "1"}, 0), 2);
+    // A code the book cannot hold ("2" cut from "2XYZ") is passed over.
+    EXPECT_EQ(Find(b.table, "1000", {"2XYZ", "1"}, 0), 1);
     EXPECT_EQ(SlotMinutes(""), 0);
     EXPECT_EQ(SlotMinutes("0930"), 570);
     EXPECT_EQ(SlotMinutes("2360"), -1);
