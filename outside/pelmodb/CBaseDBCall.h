@@ -78,6 +78,9 @@ public:
     void ClearRecord();
 
     const TableSpec& GetSpec() const { return m_spec; }
+    // The record struct of the derived class as raw bytes (GetSpec().recordSize of them).
+    void* RecordBuffer() { return m_record; }
+    const void* RecordBuffer() const { return m_record; }
     const std::string& GetFolder() const { return m_folder; }
     int GetOpenMode() const { return m_mode; }
 
