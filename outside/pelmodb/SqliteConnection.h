@@ -3,9 +3,9 @@
 // same CPelmoDBSys (or owned by one record class). Waits on locks of other processes (busy
 // timeout plus retries) so callers never see a raw SQLITE_BUSY.
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -48,6 +48,6 @@ private:
 
     sqlite3* m_db = nullptr;
     std::string m_path;
-    std::map<std::string, sqlite3_stmt*> m_statements;
+    std::unordered_map<std::string, sqlite3_stmt*> m_statements;
     int m_depth = 0;
 };
