@@ -1,0 +1,111 @@
+#include "agent/core/CDatabase.h"
+
+#include <sql.h>
+#include <sqlext.h>
+
+namespace {
+
+// First diagnostic record of a handle; empty text when there is none.
+CDBException Diagnose(SQLSMALLINT type, SQLHANDLE handle) {
+    SQLCHAR state[6] = {};
+    SQLCHAR text[SQL_MAX_MESSAGE_LENGTH + 1] = {};
+    SQLINTEGER native = 0;
+    SQLSMALLINT len = 0;
+    if (handle &&
+        SQL_SUCCEEDED(SQLGetDiagRec(type, handle, 1, state, &native, text, sizeof text, &len))) {
+        return CDBException(reinterpret_cast<char*>(text), reinterpret_cast<char*>(state),
+                            static_cast<int>(native));
+    }
+    return CDBException("Unknown ODBC error", "", 0);
+}
+
+} // namespace
+
+CDatabase::CDatabase() = default;
+
+CDatabase::~CDatabase() {
+    Close();
+    if (m_henv)
+        SQLFreeHandle(SQL_HANDLE_ENV, m_henv);
+}
+
+bool CDatabase::OpenEx(const std::string& connectString, unsigned options) {
+    Close();
+    if (!m_henv) {
+        SQLHENV env = SQL_NULL_HENV;
+        if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
+            throw CDBException("Cannot allocate the ODBC environment", "HY001", 0);
+        SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+        m_henv = env;
+    }
+    SQLHDBC dbc = SQL_NULL_HDBC;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, m_henv, &dbc)))
+        throw Diagnose(SQL_HANDLE_ENV, m_henv);
+
+    SQLUSMALLINT completion = (options & noOdbcDialog) ? SQL_DRIVER_NOPROMPT : SQL_DRIVER_COMPLETE;
+    SQLRETURN rc = SQLDriverConnect(
+        dbc, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(connectString.c_str())), SQL_NTS,
+        nullptr, 0, nullptr, completion);
+    if (SQL_SUCCEEDED(rc)) {
+        m_hdbc = dbc;
+        return true;
+    }
+    CDBException e = rc == SQL_NO_DATA ? CDBException("", "", 0) : Diagnose(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    if (rc == SQL_NO_DATA)
+        return false;
+    // The server could not be reached at all: a plain failure, the caller tries again later.
+    if (e.m_strSqlState.compare(0, 2, "08") == 0 || e.m_strSqlState == "HYT00" ||
+        e.m_strError.find("Can't connect") != std::string::npos ||
+        e.m_strError.find("Lost connection") != std::string::npos)
+        return false;
+    throw e;
+}
+
+void CDatabase::Close() {
+    if (!m_hdbc)
+        return;
+    SQLDisconnect(m_hdbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, m_hdbc);
+    m_hdbc = nullptr;
+}
+
+CDBException CDatabase::MakeException(short handleType, void* handle) {
+    CDBException e = Diagnose(handleType, handle);
+    if (e.IsLostConnection() && m_onLost)
+        m_onLost();
+    return e;
+}
+
+void CDatabase::RequireOpen() {
+    if (m_hdbc)
+        return;
+    if (m_onLost)
+        m_onLost();
+    throw CDBException("Connection not open", "08003", 0);
+}
+
+void CDatabase::ExecuteSQL(const std::string& sql) {
+    RequireOpen();
+    SQLHSTMT st = SQL_NULL_HSTMT;
+    if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_hdbc, &st)))
+        throw MakeException(SQL_HANDLE_DBC, m_hdbc);
+    SQLRETURN rc = SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.data())),
+                                 static_cast<SQLINTEGER>(sql.size()));
+    if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
+        CDBException e = MakeException(SQL_HANDLE_STMT, st);
+        SQLFreeHandle(SQL_HANDLE_STMT, st);
+        throw e;
+    }
+    // Drain further results so the connection is ready for the next statement.
+    while (SQL_SUCCEEDED(SQLMoreResults(st))) {
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, st);
+}
+
+void CDatabase::SetQueryTimeout(unsigned seconds) {
+    m_queryTimeout = seconds;
+    if (m_hdbc)
+        SQLSetConnectAttr(m_hdbc, SQL_ATTR_QUERY_TIMEOUT,
+                          reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(seconds)), 0);
+}

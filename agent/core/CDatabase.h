@@ -1,0 +1,54 @@
+#pragma once
+// One ODBC connection. Statements are CP932 text sent as they stand; errors arrive as
+// CDBException carrying the driver's message. Not copyable; used on one thread.
+#include <functional>
+#include <string>
+
+#include "agent/core/CDBException.h"
+
+class CDatabase {
+public:
+    enum { noOdbcDialog = 8 }; // OpenEx option: never show the driver's connect dialog
+
+    CDatabase();
+    ~CDatabase(); // closes
+    CDatabase(const CDatabase&) = delete;
+    CDatabase& operator=(const CDatabase&) = delete;
+
+    // Connects with a full connect string. Returns false when the server could not be reached
+    // (SQLSTATE class 08 at connect: closed port, no answer within the connect time, unknown
+    // host); throws CDBException for every other driver error (bad password, unknown database).
+    // An open connection is closed first.
+    bool OpenEx(const std::string& connectString, unsigned options = noOdbcDialog);
+    void Close();
+    bool IsOpen() const { return m_hdbc != nullptr; }
+
+    // Runs one statement. REQUIRES: IsOpen(), else CDBException 08003 "Connection not open".
+    void ExecuteSQL(const std::string& sql);
+
+    // Passes the statement time-out (seconds) to the driver as the connection default. The
+    // MariaDB driver ignores it; no statement-level time limit is used in its place because the
+    // driver fails on the statement after one.
+    void SetQueryTimeout(unsigned seconds);
+    unsigned GetQueryTimeout() const { return m_queryTimeout; }
+
+    // Called (once per error) whenever a call fails because the connection is gone.
+    void SetLostConnectionHandler(std::function<void()> handler) { m_onLost = std::move(handler); }
+
+    // The raw handles, for CRecordset.
+    void* Hdbc() const { return m_hdbc; }
+
+    // Throws CDBException 08003 "Connection not open" (reporting a lost connection) when the
+    // connection is closed.
+    void RequireOpen();
+
+    // Builds the exception for a failed call on an ODBC handle and reports a lost connection.
+    // handleType is an ODBC handle type (SQL_HANDLE_DBC / SQL_HANDLE_STMT).
+    CDBException MakeException(short handleType, void* handle);
+
+private:
+    void* m_henv = nullptr;
+    void* m_hdbc = nullptr;
+    unsigned m_queryTimeout = 0;
+    std::function<void()> m_onLost;
+};

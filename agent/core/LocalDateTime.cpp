@@ -1,0 +1,38 @@
+#include "agent/core/LocalDateTime.h"
+
+#include <ctime>
+
+LocalDateTime LocalDateTime::From(std::chrono::system_clock::time_point tp) {
+    using namespace std::chrono;
+    auto ms = duration_cast<milliseconds>(tp.time_since_epoch()).count();
+    std::time_t secs = static_cast<std::time_t>(ms / 1000);
+    long long rest = ms % 1000;
+    if (rest < 0) {
+        rest += 1000;
+        --secs;
+    }
+    std::tm tm{};
+    localtime_r(&secs, &tm);
+    LocalDateTime t;
+    t.year = tm.tm_year + 1900;
+    t.month = tm.tm_mon + 1;
+    t.day = tm.tm_mday;
+    t.hour = tm.tm_hour;
+    t.minute = tm.tm_min;
+    t.second = tm.tm_sec;
+    t.millisecond = static_cast<int>(rest);
+    return t;
+}
+
+std::chrono::system_clock::time_point LocalDateTime::ToTimePoint() const {
+    std::tm tm{};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    tm.tm_sec = second;
+    tm.tm_isdst = -1;
+    std::time_t secs = std::mktime(&tm);
+    return std::chrono::system_clock::from_time_t(secs) + std::chrono::milliseconds(millisecond);
+}

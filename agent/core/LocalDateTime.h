@@ -1,0 +1,20 @@
+#pragma once
+// A broken-down local date and time, as the programs print and compare it.
+#include <chrono>
+
+struct LocalDateTime {
+    int year = 0;
+    int month = 0; // 1..12
+    int day = 0;   // 1..31
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+
+    // Local time (TZ of the process) of a time point.
+    static LocalDateTime From(std::chrono::system_clock::time_point tp);
+    // The time point of these local fields (normalised like mktime: 2024-02-30 is 2024-03-01).
+    std::chrono::system_clock::time_point ToTimePoint() const;
+
+    bool operator==(const LocalDateTime&) const = default;
+};

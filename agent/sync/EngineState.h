@@ -1,0 +1,34 @@
+#pragma once
+// What the resident agent keeps between cycles (held by the main window's controller, or by the
+// headless runner). Exchanges read and update it through their SyncContext.
+#include <ctime>
+#include <map>
+#include <string>
+
+#include "agent/core/LocalDateTime.h"
+
+struct EngineState {
+    // 1971-01-01 00:00:00 local time: "never".
+    static std::time_t Never();
+
+    // Passed to the first-visit booking step; set by Start, cleared after each cycle's
+    // web-to-local steps.
+    bool firstCycle = true;
+    // When the web logins were last read.
+    std::time_t usersSyncTime = Never();
+
+    // Last publication times of the booking settings. typesPublished is the settings time stamp
+    // that the trigger file "Setting" resets.
+    std::time_t hoursPublished = Never();
+    std::time_t firstHoursPublished = Never();
+    std::time_t staffPublished = Never();
+    std::time_t typesPublished = Never();
+    std::time_t closedDaysPublished = Never();
+
+    // "COMMON"/"APPOSEND", read at start and after the settings dialog; "SHOWID_CUT" per cycle.
+    int appoSend = 0;
+    int showIdCut = 0;
+
+    // Further change detectors of the settings publishes (signature texts, file times), by name.
+    std::map<std::string, std::string> detectors;
+};

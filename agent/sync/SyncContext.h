@@ -1,0 +1,22 @@
+#pragma once
+// Everything an exchange of the cycle works with. Built by SyncCycle for one cycle; the
+// references live for that cycle only. Exchanges are free functions taking a SyncContext&
+// (one source file per exchange).
+#include <string>
+
+#include "agent/core/IClock.h"
+#include "agent/core/WebSession.h"
+#include "agent/sync/EngineState.h"
+#include "agent/sync/LocalTables.h"
+#include "agent/sync/OperationLog.h"
+
+struct SyncContext {
+    WebSession& web;     // open connection; reconnect before a step when web.ReconnectNeeded()
+    OperationLog& log;   // every outcome is reported here
+    const IClock& clock; // every "now"
+    EngineState& state;  // kept between cycles
+    LocalTables& tables; // opened for this cycle
+    std::string databaseFolder; // ends with '/'
+    std::string entryFolder;    // settled by the scan, ends with '/'
+    std::string clinicCode;     // the clinic's identifier at the booking service
+};

@@ -1,0 +1,15 @@
+#include "migrel/CMigrelDlg.h"
+#include "migrel/Migrator.h"
+#include "outside/tools/CTools.h"
+#include "platform/RegistryStore.h"
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    platform::RegistryStore registry;
+    Migrator migrator(CTools::GetExecutionFileDirectoryPath(0));
+    CMigrelDlg dlg(registry, migrator);
+    dlg.exec();
+    return 0;
+}
