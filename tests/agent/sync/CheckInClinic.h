@@ -44,8 +44,17 @@ public:
         tables = std::make_unique<LocalTables>(folder);
         if (!session.OpenWebConnection())
             throw std::runtime_error("web database not reachable");
-        ctx = std::make_unique<SyncContext>(SyncContext{session, log, clock, state, *tables, folder,
-                                                        folder + "entry/", "clinic01"});
+        ctx = std::make_unique<SyncContext>(SyncContext{session,
+                                                        log,
+                                                        clock,
+                                                        state,
+                                                        *tables,
+                                                        folder,
+                                                        folder + "entry/",
+                                                        "clinic01",
+                                                        {},
+                                                        0,
+                                                        false});
     }
     ~CheckInClinic() { unsetenv("CORVANE_HOME"); }
 
