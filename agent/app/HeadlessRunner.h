@@ -1,0 +1,23 @@
+#pragma once
+// The resident agent without any window: the same cycle on a plain timer, every log line
+// printed to standard output (UTF-8). For servers, the demo and benchmarks.
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+class HeadlessRunner {
+public:
+    struct Options {
+        bool headless = false; // "--headless" given
+        bool once = false;     // "--once" given as well
+    };
+
+    // Recognises "--headless" and "--once" as whole arguments (neither holds a command word).
+    static Options Parse(const std::vector<std::string>& args);
+
+    // Runs the agent: start-up without dialogs, then cycles 3000 ms apart until SIGINT or
+    // SIGTERM (exit 0), or one cycle with once (0 when it opened the local and the web
+    // database, 1 otherwise). 1 as well when another resident agent already runs.
+    static int Run(bool once, std::ostream& out, std::ostream& err);
+};
