@@ -4,6 +4,7 @@
 #include "agent/app/StartMode.h"
 #include "agent/core/AgentSettings.h"
 #include "agent/core/CDBException.h"
+#include "agent/core/WebSettings.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
 #include "outside/pelmodb/CReservationDB.h"
 #include "platform/Cp932.h"
@@ -26,13 +27,7 @@ void CApposyncApp::LoadSettings() {
     AgentSettings::SetProfileFile("");
     m_databaseFolder = AgentSettings::DatabaseFolder();
 
-    WebConnectionValues values = m_web.Values();
-    values.host = AgentSettings::Get(settingkeys::kHost);
-    values.port = AgentSettings::Get(settingkeys::kPort);
-    values.user = AgentSettings::User();
-    values.password = AgentSettings::Password();
-    values.database = WebConnectionValues::DatabaseName(AgentSettings::Get(settingkeys::kMysqlDb));
-    m_web.SetValues(std::move(values));
+    m_web.SetValues(WebConnectionValuesFromSettings());
 
     m_clinicCode.clear();
     if (!m_databaseFolder.empty()) {
