@@ -181,6 +181,10 @@ TEST(CApposyncDlgTest, BusyGuardGreysMenuItemsAndExitNeedsConfirmation) {
         for (int id : usable)
             EXPECT_TRUE(w.MenuAction(id)->isEnabled()) << id;
         EXPECT_FALSE(w.TimerActive());
+        popup->adjustSize();
+        const QString dir = BinFolder() + "/../screenshots";
+        QDir().mkpath(dir);
+        EXPECT_TRUE(popup->grab().save(dir + "/apposync-menu-busy.png"));
         // Exit is refused while a dialog shows, even when asked for directly.
         rig->confirmAnswer = true;
         w.OnCommand(32774);
