@@ -1,7 +1,7 @@
 // apposync: the resident agent (no command word), one staff dialog (a command word), or the
 // agent without any window (--headless [--once]).
 #include "agent/app/CApposyncApp.h"
-#include "agent/app/HeadlessRunner.h"
+#include "agent/app/HeadlessStart.h"
 #include "agent/app/QtStartupUi.h"
 #include "agent/app/StartMode.h"
 
@@ -12,9 +12,9 @@
 
 int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    const auto headless = HeadlessRunner::Parse(args);
+    const auto headless = HeadlessStart::Parse(args);
     if (headless.headless)
-        return HeadlessRunner::Run(headless.once, std::cout, std::cerr);
+        return HeadlessStart::Run(headless.once, std::cout, std::cerr);
 
     QApplication qapp(argc, argv);
     QtStartupUi ui;

@@ -1,4 +1,4 @@
-#include "agent/app/HeadlessRunner.h"
+#include "agent/app/HeadlessStart.h"
 
 #include "agent/app/AgentCycle.h"
 #include "agent/app/CApposyncApp.h"
@@ -24,7 +24,7 @@ extern "C" void OnStopSignal(int) {
 
 } // namespace
 
-HeadlessRunner::Options HeadlessRunner::Parse(const std::vector<std::string>& args) {
+HeadlessStart::Options HeadlessStart::Parse(const std::vector<std::string>& args) {
     Options options;
     for (const auto& arg : args) {
         if (arg == "--headless")
@@ -37,7 +37,7 @@ HeadlessRunner::Options HeadlessRunner::Parse(const std::vector<std::string>& ar
     return options;
 }
 
-int HeadlessRunner::Run(bool once, std::ostream& out, std::ostream& err) {
+int HeadlessStart::Run(bool once, std::ostream& out, std::ostream& err) {
     CApposyncApp app;
     // Two resident agents would send the same entry files twice.
     if (!app.AcquireInstance(StartMode::Resident)) {

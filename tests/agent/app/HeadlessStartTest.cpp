@@ -1,4 +1,4 @@
-#include "agent/app/HeadlessRunner.h"
+#include "agent/app/HeadlessStart.h"
 #include "agent/app/StartMode.h"
 #include "agent/core/Credentials.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
@@ -15,7 +15,7 @@ namespace {
 
 // A clinic: program folder with PelmoV3.ini, database folder with the clinic database and
 // Apposync.ini pointing at the private web database (or at a port given).
-class HeadlessRunnerTest : public ::testing::Test {
+class HeadlessStartTest : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("CORVANE_HOME", m_home.Path().c_str(), 1);
@@ -36,7 +36,7 @@ protected:
     int RunOnce() {
         m_out.str({});
         m_err.str({});
-        return HeadlessRunner::Run(true, m_out, m_err);
+        return HeadlessStart::Run(true, m_out, m_err);
     }
     TempDir m_home;
     std::ostringstream m_out;
@@ -46,18 +46,18 @@ protected:
 } // namespace
 
 TEST(HeadlessOptionsTest, OnlyWholeArgumentsCountAndOnceNeedsHeadless) {
-    EXPECT_TRUE(HeadlessRunner::Parse({"--headless"}).headless);
-    EXPECT_FALSE(HeadlessRunner::Parse({"--headless"}).once);
-    EXPECT_TRUE(HeadlessRunner::Parse({"--headless", "--once"}).once);
-    EXPECT_TRUE(HeadlessRunner::Parse({"--once", "--headless"}).once);
-    EXPECT_FALSE(HeadlessRunner::Parse({"--once"}).once);
-    EXPECT_FALSE(HeadlessRunner::Parse({"--headlessly"}).headless);
-    EXPECT_FALSE(HeadlessRunner::Parse({"SETTING"}).headless);
+    EXPECT_TRUE(HeadlessStart::Parse({"--headless"}).headless);
+    EXPECT_FALSE(HeadlessStart::Parse({"--headless"}).once);
+    EXPECT_TRUE(HeadlessStart::Parse({"--headless", "--once"}).once);
+    EXPECT_TRUE(HeadlessStart::Parse({"--once", "--headless"}).once);
+    EXPECT_FALSE(HeadlessStart::Parse({"--once"}).once);
+    EXPECT_FALSE(HeadlessStart::Parse({"--headlessly"}).headless);
+    EXPECT_FALSE(HeadlessStart::Parse({"SETTING"}).headless);
     // Neither option holds a command word: the start-mode table stays untouched.
     EXPECT_EQ(StartMode::Detect("--headless --once"), 0);
 }
 
-TEST_F(HeadlessRunnerTest, OneCycleTellsWhetherBothDatabasesOpened) {
+TEST_F(HeadlessStartTest, OneCycleTellsWhetherBothDatabasesOpened) {
     WebDb web;
     PointAt(WebDb::Port(), web.Suffix());
     MakeClinic();
@@ -78,7 +78,7 @@ TEST_F(HeadlessRunnerTest, OneCycleTellsWhetherBothDatabasesOpened) {
     EXPECT_EQ(m_out.str(), "");
 }
 
-TEST_F(HeadlessRunnerTest, NoClinicDatabaseFailsTheRunWithAnErrorLine) {
+TEST_F(HeadlessStartTest, NoClinicDatabaseFailsTheRunWithAnErrorLine) {
     PointAt(1, "x");
     EXPECT_EQ(RunOnce(), 1);
     EXPECT_NE(m_out.str().find("[エラー]"), std::string::npos) << m_out.str();

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-class HeadlessRunner {
+class HeadlessStart {
 public:
     struct Options {
         bool headless = false; // "--headless" given
