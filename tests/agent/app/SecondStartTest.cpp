@@ -101,6 +101,7 @@ TEST(SecondStartTest, TwoRealAgentsTheFirstAnswersAndKeepsRunning) {
 
 // The headless run needs no display at all.
 TEST(SecondStartTest, HeadlessRunNeedsNoDisplay) {
+    TestApp();
     TempDir home;
     QProcessEnvironment env = ProgramEnv(home);
     env.remove("QT_QPA_PLATFORM");
