@@ -8,6 +8,12 @@
 #include "agent/sync/IWebLogTable.h"
 #include "platform/Cp932.h"
 
+// The engine's runner, once the engine library brings it.
+#if __has_include("agent/sync/HeadlessRunner.h")
+#include "agent/sync/HeadlessRunner.h"
+#define APPOSYNC_ENGINE_RUNNER 1
+#endif
+
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -16,11 +22,17 @@
 
 namespace {
 
+#ifdef APPOSYNC_ENGINE_RUNNER
+extern "C" void OnStopSignal(int) {
+    HeadlessRunner::RequestStop();
+}
+#else
 std::atomic<bool> g_stop{false};
 
 extern "C" void OnStopSignal(int) {
     g_stop = true;
 }
+#endif
 
 } // namespace
 
@@ -50,11 +62,20 @@ int HeadlessStart::Run(bool once, std::ostream& out, std::ostream& err) {
     OperationLog log(clock, LocalWebLogTables());
     log.SetDatabaseFolder(app.DatabaseFolder());
     log.SetLostConnectionHandler([&app] { app.Web().RaiseReconnect(); });
-    log.AddListener(
-        [&out](const std::string& line, bool) { out << platform::Cp932ToUtf8(line) << std::endl; });
-
     EngineState state;
     state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
+
+#ifdef APPOSYNC_ENGINE_RUNNER
+    HeadlessRunner runner(app.Web(), log, clock, state, out);
+    struct sigaction sa {};
+    sa.sa_handler = OnStopSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    return runner.Run(once);
+#else
+    log.AddListener(
+        [&out](const std::string& line, bool) { out << platform::Cp932ToUtf8(line) << std::endl; });
     log.WriteLog(OperationLog::Info, platform::J("開始"));
 
     if (once) {
@@ -73,4 +94,5 @@ int HeadlessStart::Run(bool once, std::ostream& out, std::ostream& err) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return 0;
+#endif
 }
