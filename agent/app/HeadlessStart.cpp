@@ -23,13 +23,13 @@
 namespace {
 
 #ifdef APPOSYNC_ENGINE_RUNNER
-extern "C" void OnStopSignal(int) {
+void OnStopSignal(int) {
     HeadlessRunner::RequestStop();
 }
 #else
 std::atomic<bool> g_stop{false};
 
-extern "C" void OnStopSignal(int) {
+void OnStopSignal(int) {
     g_stop = true;
 }
 #endif
