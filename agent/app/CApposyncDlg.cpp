@@ -60,22 +60,13 @@ CApposyncDlg::CApposyncDlg(AgentController& controller, OperationLog& log, bool 
     BuildControls();
     BuildMenus();
 
-    if (useTray) {
-        m_tray = new QSystemTrayIcon(AgentIcon(), this);
-        m_tray->setToolTip(U("Corvane Web連携PG"));
-        // Either button opens the pop-up menu at the cursor.
-        connect(m_tray, &QSystemTrayIcon::activated, this,
-                [this](QSystemTrayIcon::ActivationReason reason) {
-                    if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
-                        ShowPopupAtCursor();
-                });
-        m_tray->show();
-    }
+    if (useTray)
+        AttachTray();
 
     m_confirmExit = [this] {
-        return QMessageBox::question(this, U("Apposync"), U("Corvane Web連携機能を終了します。"),
-                                     QMessageBox::Ok | QMessageBox::Cancel,
-                                     QMessageBox::Ok) == QMessageBox::Ok;
+        QMessageBox box(QMessageBox::Warning, U("Apposync"), U("Corvane Web連携機能を終了します。"),
+                        QMessageBox::Ok | QMessageBox::Cancel, this);
+        return box.exec() == QMessageBox::Ok;
     };
 
     m_log.AddListener([this](const std::string&, bool) { RefreshLog(); });
@@ -88,6 +79,20 @@ CApposyncDlg::~CApposyncDlg() {
     m_controller.SetChangeListener({});
     if (m_tray)
         m_tray->hide();
+}
+
+void CApposyncDlg::AttachTray() {
+    if (m_tray)
+        return;
+    m_tray = new QSystemTrayIcon(AgentIcon(), this);
+    m_tray->setToolTip(U("Corvane Web連携PG"));
+    // Either button opens the pop-up menu at the cursor.
+    connect(m_tray, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context)
+                    ShowPopupAtCursor();
+            });
+    m_tray->show();
 }
 
 void CApposyncDlg::BuildControls() {

@@ -49,6 +49,8 @@ public:
     QListWidget* LogList() const { return m_list; }
     QPushButton* Button(int id) const;
     bool HasTray() const { return m_tray != nullptr; }
+    // Adds the tray icon (once); from then on OK and close hide the window.
+    void AttachTray();
 
 signals:
     // The agent ends (menu item confirmed); the program leaves its event loop.

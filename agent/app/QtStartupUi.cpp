@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <iostream>
 
 bool QtStartupUi::ActivateRunning(const std::string& propertyName) {
@@ -56,6 +57,21 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& /*key
     QObject::connect(&dlg, &CApposyncDlg::exitRequested, qApp, &QCoreApplication::quit);
     state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
     dlg.Initialise(!app.ConfiguredEntryFolder().empty());
+    // At log-in the agent may start before the desktop's tray: look again every 2 seconds, up
+    // to 60 times, and move into the tray once it is there.
+    QTimer trayProbe;
+    int probes = 0;
+    if (!dlg.HasTray()) {
+        QObject::connect(&trayProbe, &QTimer::timeout, [&] {
+            if (QSystemTrayIcon::isSystemTrayAvailable()) {
+                dlg.AttachTray();
+                trayProbe.stop();
+            } else if (++probes >= 60) {
+                trayProbe.stop();
+            }
+        });
+        trayProbe.start(2000);
+    }
     QApplication::exec();
     return 0;
 }

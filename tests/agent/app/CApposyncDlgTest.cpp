@@ -125,8 +125,13 @@ TEST(CApposyncDlgTest, OkCloseAndEscPutTheWindowAwayAndTheCycleKeepsRunning) {
         rig->Tick();
         EXPECT_EQ(rig->cycles, 1);
         EXPECT_TRUE(w.TimerActive());
-        // Its context menu carries the pop-up menu's items.
         EXPECT_FALSE(w.HasTray());
+        // A tray that turns up later takes the window in.
+        w.AttachTray();
+        w.showNormal();
+        w.Button(1)->click();
+        EXPECT_FALSE(w.isVisible());
+        EXPECT_TRUE(w.TimerActive());
     }
     // With a tray OK hides; a stopped agent is started by it.
     {
