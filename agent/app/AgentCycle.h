@@ -1,9 +1,7 @@
 #pragma once
-// One synchronisation cycle as the agent program runs it, and what it could open.
-//
-// Until the full cycle of the engine library is linked in, this runs the cycle's frame only:
-// the local database is opened (its error logged with category 1), the web connection is
-// opened (a database error logged with category 8) and closed again.
+// One synchronisation cycle as the main window runs it: the engine's cycle, plus a category 8
+// line with the driver's text when the web server could not be reached at all (the engine ends
+// such a cycle without a line, and the window's list is all staff see).
 #include "agent/core/IClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/EngineState.h"

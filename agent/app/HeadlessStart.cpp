@@ -1,38 +1,20 @@
 #include "agent/app/HeadlessStart.h"
 
-#include "agent/app/AgentCycle.h"
 #include "agent/app/CApposyncApp.h"
 #include "agent/app/StartMode.h"
 #include "agent/core/AgentSettings.h"
 #include "agent/core/SystemClock.h"
-#include "agent/sync/IWebLogTable.h"
-#include "platform/Cp932.h"
-
-// The engine's runner, once the engine library brings it.
-#if __has_include("agent/sync/HeadlessRunner.h")
 #include "agent/sync/HeadlessRunner.h"
-#define APPOSYNC_ENGINE_RUNNER 1
-#endif
+#include "agent/sync/IWebLogTable.h"
 
-#include <atomic>
-#include <chrono>
 #include <csignal>
 #include <ostream>
-#include <thread>
 
 namespace {
 
-#ifdef APPOSYNC_ENGINE_RUNNER
 void OnStopSignal(int) {
     HeadlessRunner::RequestStop();
 }
-#else
-std::atomic<bool> g_stop{false};
-
-void OnStopSignal(int) {
-    g_stop = true;
-}
-#endif
 
 } // namespace
 
@@ -65,7 +47,6 @@ int HeadlessStart::Run(bool once, std::ostream& out, std::ostream& err) {
     EngineState state;
     state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
 
-#ifdef APPOSYNC_ENGINE_RUNNER
     HeadlessRunner runner(app.Web(), log, clock, state, out);
     struct sigaction sa {};
     sa.sa_handler = OnStopSignal;
@@ -73,26 +54,4 @@ int HeadlessStart::Run(bool once, std::ostream& out, std::ostream& err) {
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
     return runner.Run(once);
-#else
-    log.AddListener(
-        [&out](const std::string& line, bool) { out << platform::Cp932ToUtf8(line) << std::endl; });
-    log.WriteLog(OperationLog::Info, platform::J("開始"));
-
-    if (once) {
-        const auto outcome = AgentCycle(app.Web(), log, clock, state).Run();
-        return outcome.localOpened && outcome.webOpened ? 0 : 1;
-    }
-
-    g_stop = false;
-    std::signal(SIGINT, OnStopSignal);
-    std::signal(SIGTERM, OnStopSignal);
-    while (!g_stop) {
-        AgentCycle(app.Web(), log, clock, state).Run();
-        // The period counts from the end of the cycle; wake often to end promptly on a signal.
-        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(3000);
-        while (!g_stop && std::chrono::steady_clock::now() < until)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return 0;
-#endif
 }

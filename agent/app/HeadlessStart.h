@@ -1,6 +1,6 @@
 #pragma once
-// The resident agent without any window: the same cycle on a plain timer, every log line
-// printed to standard output (UTF-8). For servers, the demo and benchmarks.
+// `apposync --headless [--once]`: the start-up of the resident agent without any window (its
+// single-instance guard and settings), then the engine's headless runner.
 #include <functional>
 #include <iosfwd>
 #include <string>
