@@ -5,6 +5,7 @@
 #include "platform/SingleInstance.h"
 
 #include "TempDir.h"
+#include "TestClinic.h"
 #include "WebDb.h"
 
 #include <cstdlib>
@@ -82,4 +83,35 @@ TEST_F(HeadlessStartTest, NoClinicDatabaseFailsTheRunWithAnErrorLine) {
     PointAt(1, "x");
     EXPECT_EQ(RunOnce(), 1);
     EXPECT_NE(m_out.str().find("[エラー]"), std::string::npos) << m_out.str();
+}
+
+// The whole start-up path of `apposync --headless --once`: settings with enciphered credentials,
+// then one cycle that publishes every reservation whose entry file waits.
+TEST(HeadlessStartClinicTest, OnceThroughStartUpPublishesEveryReservation) {
+    WebDb web;
+    TestClinic clinic;
+    const std::string runtime = clinic.DatabaseFolder();
+    setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+    clinic.SetCommon("HOST", WebDb::Host());
+    clinic.SetCommon("PORT", std::to_string(WebDb::Port()));
+    clinic.SetCommon("USER", EncipherCredential(WebDb::User()));
+    clinic.SetCommon("PASS", EncipherCredential(WebDb::Password()));
+    clinic.SetCommon("MYSQL_DB", web.Suffix());
+    clinic.AddDoctor("D1", "佐藤");
+    clinic.AddUnit("1", "ユニット1");
+    clinic.AddPatient("0000004711", "100", "山田 太郎");
+    TestReservation r;
+    r.patient = "0000004711";
+    for (const char* key : {"0000009001", "0000009002", "0000009003"}) {
+        r.key = key;
+        clinic.AddReservation(r);
+        clinic.Entry(std::string(key) + ".txt", std::string("INSERT\r\nRegNo=") + key + "\r\n");
+        r.start = "1100";
+        r.end = "1130";
+    }
+    std::ostringstream out, err;
+    EXPECT_EQ(HeadlessStart::Run(true, out, err), 0) << out.str() << err.str();
+    EXPECT_EQ(web.Scalar("SELECT COUNT(*) FROM appointments"),
+              std::to_string(clinic.ReservationCount()));
+    EXPECT_FALSE(clinic.EntryExists("0000009001.txt"));
 }
