@@ -1,11 +1,17 @@
 #include "agent/app/CApposyncDlg.h"
 #include "agent/app/AgentController.h"
+#include "agent/app/AgentCycle.h"
+#include "agent/app/CApposyncApp.h"
+#include "agent/core/Credentials.h"
 #include "agent/sync/EngineState.h"
+#include "agent/sync/IWebLogTable.h"
 #include "agent/sync/OperationLog.h"
 #include "platform/Cp932.h"
 
 #include "FakeClock.h"
 #include "TempDir.h"
+#include "TestClinic.h"
+#include "WebDb.h"
 
 #include <QAction>
 #include <QApplication>
@@ -206,4 +212,56 @@ TEST(CApposyncDlgTest, BusyGuardGreysMenuItemsAndExitNeedsConfirmation) {
     rig->confirmAnswer = true;
     w.MenuAction(32774)->trigger();
     EXPECT_EQ(exits, 1);
+}
+
+// The window over the real cycle: a clinic's waiting reservations reach the web database in the
+// first tick, and the list shows what the cycle did.
+TEST(CApposyncDlgTest, RealCycleFromTheWindowPublishesAndLogs) {
+    TestApp();
+    WebDb web;
+    TestClinic clinic;
+    clinic.SetCommon("HOST", WebDb::Host());
+    clinic.SetCommon("PORT", std::to_string(WebDb::Port()));
+    clinic.SetCommon("USER", EncipherCredential(WebDb::User()));
+    clinic.SetCommon("PASS", EncipherCredential(WebDb::Password()));
+    clinic.SetCommon("MYSQL_DB", web.Suffix());
+    clinic.AddDoctor("D1", "佐藤");
+    clinic.AddUnit("1", "ユニット1");
+    clinic.AddPatient("0000004711", "100", "山田 太郎");
+    TestReservation r;
+    r.patient = "0000004711";
+    r.key = "0000009001";
+    clinic.AddReservation(r);
+    clinic.Entry("0000009001.txt", "INSERT\r\nRegNo=0000009001\r\n");
+
+    CApposyncApp app;
+    app.LoadSettings();
+    FakeClock clock({2024, 1, 9, 9, 0, 0, 0});
+    OperationLog log(clock, LocalWebLogTables());
+    log.SetDatabaseFolder(app.DatabaseFolder());
+    EngineState state;
+    CApposyncDlg* view = nullptr;
+    AgentController controller(state, [&] { AgentCycle(app.Web(), log, clock, state).Run(); },
+                               {[&](int ms) { view->ArmTimer(ms); }, [&] { view->KillTimer(); }});
+    CApposyncDlg w(controller, log, false);
+    view = &w;
+    w.Initialise(false);
+    controller.OnTimer();
+    EXPECT_EQ(web.Scalar("SELECT COUNT(*) FROM appointments"), "1");
+    EXPECT_GE(w.LogList()->count(), 2);
+    EXPECT_TRUE(w.TimerActive());
+
+    // The web server goes away: the list says why, the agent keeps running.
+    WebConnectionValues values = app.Web().Values();
+    values.port = 1;
+    app.Web().SetValues(values);
+    clock.Advance(std::chrono::seconds(3));
+    controller.OnTimer();
+    EXPECT_TRUE(w.LogList()->item(0)->text().contains(QString::fromUtf8("[SQLエラー]")))
+        << w.LogList()->item(0)->text().toStdString();
+    EXPECT_TRUE(w.TimerActive());
+
+    const QString dir = BinFolder() + "/../screenshots";
+    QDir().mkpath(dir);
+    EXPECT_TRUE(w.grab().save(dir + "/apposync-window-cycle.png"));
 }
