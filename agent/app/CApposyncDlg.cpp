@@ -221,8 +221,7 @@ void CApposyncDlg::OnCommand(int id) {
         break;
     case C::kSettings:
     case C::kMenuSettings:
-        if (m_controller.MenuItemEnabled(C::kMenuSettings))
-            NotBuilt("設定");
+        NotBuilt("設定");
         break;
     case C::kNotice:
     case C::kMenuNotice:
