@@ -1,12 +1,16 @@
-// Until the cycle's own EngineState.cpp is part of this build, the tests supply its "never".
-#include <ctime>
-
 #include "agent/sync/EngineState.h"
+
+#include "agent/core/AgentSettings.h"
 
 std::time_t EngineState::Never() {
     std::tm t{};
     t.tm_year = 71;
+    t.tm_mon = 0;
     t.tm_mday = 1;
     t.tm_isdst = -1;
     return std::mktime(&t);
+}
+
+void EngineState::ReadAppoSend() {
+    appoSend = AgentSettings::Get(settingkeys::kAppoSend);
 }
