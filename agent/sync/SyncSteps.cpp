@@ -2,8 +2,14 @@
 
 #include "agent/core/AgentSettings.h"
 #include "agent/core/WebSchema.h"
+#include "agent/sync/FirstVisitBookings.h"
+#include "agent/sync/PendingAppointments.h"
 
 namespace {
+
+void FirstVisitBookingsStep(SyncContext& ctx) {
+    ProcessFirstVisitBookings(ctx, ctx.firstCycleFlag);
+}
 
 void UpgradeSchemaStep(SyncContext& ctx) {
     // The upgrade reports nothing; an incomplete upgrade is simply tried again next cycle.
@@ -25,11 +31,11 @@ const std::vector<SyncStep>& WebSetupSteps() {
 const std::vector<SyncStep>& WebToLocalSteps() {
     static const std::vector<SyncStep> steps = {
         {"ProcessAppCheckIns", nullptr},
-        {"ProcessFirstVisitCancellations", nullptr},
-        {"ProcessStandbyCancellations", nullptr},
-        {"ProcessFirstVisitBookings", nullptr}, // reads ctx.firstCycleFlag
+        {"ProcessFirstVisitCancellations", ProcessFirstVisitCancellations},
+        {"ProcessStandbyCancellations", ProcessStandbyCancellations},
+        {"ProcessFirstVisitBookings", FirstVisitBookingsStep}, // with ctx.firstCycleFlag
         {"ProcessWebChangeRequests", nullptr},
-        {"ProcessStandbyConfirmations", nullptr},
+        {"ProcessStandbyConfirmations", ProcessStandbyConfirmations},
     };
     return steps;
 }

@@ -51,8 +51,17 @@ void StandbyClinic::FreshLog() {
     m_log->SetDatabaseFolder(m_db);
     m_log->AddListener(
         [this](const std::string& line, bool) { m_lines.push_back(platform::Cp932ToUtf8(line)); });
-    m_ctx = std::make_unique<SyncContext>(
-        SyncContext{m_session, *m_log, clock, m_state, *m_tables, m_db, m_db + "EntryToWeb/", ""});
+    m_ctx = std::make_unique<SyncContext>(SyncContext{m_session,
+                                                      *m_log,
+                                                      clock,
+                                                      m_state,
+                                                      *m_tables,
+                                                      m_db,
+                                                      m_db + "EntryToWeb/",
+                                                      "",
+                                                      {},
+                                                      0,
+                                                      false});
     m_lines.clear();
 }
 
