@@ -31,6 +31,12 @@ public:
 
     // The context for one exchange run (the log is the current "process's").
     SyncContext& Ctx() { return *m_ctx; }
+    // The same context on other local tables (for a book that cannot be read).
+    SyncContext CtxWith(LocalTables& tables) {
+        const SyncContext& c = *m_ctx;
+        return SyncContext{c.web,         c.log,        c.clock, c.state, tables, c.databaseFolder,
+                           c.entryFolder, c.clinicCode, {},      0,       false};
+    }
     // A new log, as after a restart of the agent (the old one's repeat filter is gone).
     void FreshLog();
     // Log lines written since the last FreshLog/TakeLines, UTF-8, oldest first.

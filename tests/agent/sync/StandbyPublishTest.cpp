@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "StandbyClinic.h"
+#include "agent/sync/FirstVisitBookings.h"
 #include "agent/sync/PendingAppointments.h"
 #include "platform/Cp932.h"
 
@@ -225,6 +226,13 @@ TEST(StandbyPublish, RowFollowsPublishedReservation) {
     EXPECT_EQ(row[kAppoKey], "0000000300");
     EXPECT_EQ(row[kFlag], "2");
 
+    // A reservation without a readable length publishes the default length, never 0 or less.
+    c.AddReservation(
+        {.key = "0000000500", .patient = "0000000001", .start = "1100", .end = "1000"});
+    EXPECT_EQ(SyncPendingForReservation(c.Ctx(), "0000000500"), 1);
+    EXPECT_EQ(PendingRowOf(c, "appo_key='0000000500'")[kMinutes], "60");
+    c.Web().Exec("DELETE FROM pending_appointments WHERE appo_key='0000000500'");
+
     // No longer a standby booking (type not in TYPE): its row goes. A missing reservation is
     // nothing to do.
     c.Web().Exec("INSERT INTO pending_appointments(appo_key,confirmed_flag) "
@@ -299,4 +307,22 @@ TEST(StandbyCancellations, CancelReopenAndNewStandbyEntry) {
               1);
     EXPECT_EQ(StandbyClinic::Count(lines, "[予約取消] 2024.03.05 [P-1 , 山田 太郎]"), 1);
     EXPECT_EQ(StandbyClinic::Count(lines, "[予約取消] 2024.03.01 [未登録 , ]"), 1);
+}
+
+TEST(StandbyCancellations, UnreadableBookKeepsTheCancellationsWaiting) {
+    StandbyClinic c;
+    c.Web().Exec("INSERT INTO pending_appointments(id,appo_key,confirmed_flag) "
+                 "VALUES(1,'0000000100',3)");
+    c.Web().Exec(
+        "INSERT INTO first_appointments(id,appo_key,cancel_flag) VALUES(1,'0000000100',1)");
+    TempDir noDatabase;
+    LocalTables broken(noDatabase.Path());
+    SyncContext ctx = c.CtxWith(broken);
+
+    // Reopening the rows now would tell the patient "cancelled" while the chair stays booked.
+    ProcessStandbyCancellations(ctx);
+    ProcessFirstVisitCancellations(ctx);
+    EXPECT_EQ(c.Web().Scalar("SELECT confirmed_flag FROM pending_appointments"), "3");
+    EXPECT_EQ(c.Web().Scalar("SELECT cancel_flag FROM first_appointments"), "1");
+    EXPECT_GE(StandbyClinic::Count(c.TakeLines(), "[エラー] 予約テーブルアクセスエラー"), 1);
 }
