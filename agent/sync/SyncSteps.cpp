@@ -3,7 +3,10 @@
 #include "agent/core/AgentSettings.h"
 #include "agent/core/WebSchema.h"
 #include "agent/sync/FirstVisitBookings.h"
+#include "agent/sync/ImportSystemInfo.h"
 #include "agent/sync/PendingAppointments.h"
+#include "agent/sync/ProcessAppCheckIns.h"
+#include "agent/sync/SyncWebLogins.h"
 
 namespace {
 
@@ -20,7 +23,7 @@ void UpgradeSchemaStep(SyncContext& ctx) {
 
 const std::vector<SyncStep>& WebSetupSteps() {
     static const std::vector<SyncStep> steps = {
-        {"UpgradeWebSchema", UpgradeSchemaStep}, {"ImportSystemInfo", nullptr},
+        {"UpgradeWebSchema", UpgradeSchemaStep}, {"ImportSystemInfo", ImportSystemInfo},
         {"PublishHospitalInfo", nullptr},        {"PublishClosedDays", nullptr},
         {"PublishAppoTimes", nullptr},           {"PublishFirstAppoTimes", nullptr},
         {"PublishStaffsAndAppoTypes", nullptr},
@@ -30,7 +33,7 @@ const std::vector<SyncStep>& WebSetupSteps() {
 
 const std::vector<SyncStep>& WebToLocalSteps() {
     static const std::vector<SyncStep> steps = {
-        {"ProcessAppCheckIns", nullptr},
+        {"ProcessAppCheckIns", ProcessAppCheckIns},
         {"ProcessFirstVisitCancellations", ProcessFirstVisitCancellations},
         {"ProcessStandbyCancellations", ProcessStandbyCancellations},
         {"ProcessFirstVisitBookings", FirstVisitBookingsStep}, // with ctx.firstCycleFlag
@@ -41,7 +44,7 @@ const std::vector<SyncStep>& WebToLocalSteps() {
 }
 
 const SyncStep& WebLoginStep() {
-    static const SyncStep step = {"SyncWebLogins", nullptr};
+    static const SyncStep step = {"SyncWebLogins", SyncWebLogins};
     return step;
 }
 
