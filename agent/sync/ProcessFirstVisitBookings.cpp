@@ -31,8 +31,7 @@ struct Booking {
     bool reported = false;
 };
 
-// The placeholder patient that first-visit reservations point to; made once
-// when missing.
+// The placeholder patient that first-visit reservations point to; made once when missing.
 void EnsurePlaceholderPatient(SyncContext& ctx) {
     CPatientDB& patients = ctx.tables.patient;
     if (patients.GetPatient1Data(kFirstVisitPatientKey) != 4)

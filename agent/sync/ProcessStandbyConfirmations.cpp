@@ -127,8 +127,7 @@ std::vector<std::string> ConfirmOne(SyncContext& ctx, int unitType, const Confir
         return statements;
     }
 
-    // The standby entry points at the reservation it led to (only at one that was
-    // written).
+    // The standby entry points at the reservation it led to (only at one that was written).
     CReservationStandbyDB& standby = ctx.tables.standby;
     if (c.standbyKey.size() == 10 && standby.GetReservationStandbyData(c.standbyKey) == 0) {
         SetRecText(standby.m_rec.reservationKey, key);
