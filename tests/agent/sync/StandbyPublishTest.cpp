@@ -4,6 +4,7 @@
 #include "StandbyClinic.h"
 #include "agent/sync/FirstVisitBookings.h"
 #include "agent/sync/PendingAppointments.h"
+#include "agent/sync/ProcessAppointmentEntry.h"
 #include "platform/Cp932.h"
 
 using platform::J;
@@ -325,4 +326,28 @@ TEST(StandbyCancellations, UnreadableBookKeepsTheCancellationsWaiting) {
     EXPECT_EQ(c.Web().Scalar("SELECT confirmed_flag FROM pending_appointments"), "3");
     EXPECT_EQ(c.Web().Scalar("SELECT cancel_flag FROM first_appointments"), "1");
     EXPECT_GE(StandbyClinic::Count(c.TakeLines(), "[エラー] 予約テーブルアクセスエラー"), 1);
+}
+
+TEST(StandbyPublish, EntryFilesReachTheStandbyRow) {
+    StandbyClinic c;
+    PendingSettings(c);
+    c.AddPatient("0000000001", "P-1", "山田 太郎");
+    c.AddStandby("0000000001", "0000000001", "20240301", "20240331", "01");
+    c.AddReservation({.key = "0000000100", .patient = "0000000001"});
+    TempDir entries;
+
+    EXPECT_TRUE(ProcessAppointmentEntry(
+        c.Ctx(), entries.Write("s.txt", "STD_INSERT\r\nRegNo=0000000001\r\n")));
+    EXPECT_EQ(PendingRowOf(c, "pending_appo_id='0000000001'")[kFlag], "0");
+    // A published standby booking brings its row along; the NO_PENDING words do not.
+    EXPECT_TRUE(
+        ProcessAppointmentEntry(c.Ctx(), entries.Write("r.txt", "UPDATE_NO_PENDING_UPDATE"
+                                                                "\r\nRegNo=0000000100\r\n")));
+    EXPECT_TRUE(PendingRowOf(c, "appo_key='0000000100'").empty());
+    EXPECT_TRUE(
+        ProcessAppointmentEntry(c.Ctx(), entries.Write("r.txt", "UPDATE\r\nRegNo=0000000100\r\n")));
+    EXPECT_EQ(PendingRowOf(c, "appo_key='0000000100'")[kFlag], "2");
+    EXPECT_TRUE(ProcessAppointmentEntry(
+        c.Ctx(), entries.Write("d.txt", "STD_DELETE\r\nRegNo=0000000001\r\n")));
+    EXPECT_TRUE(PendingRowOf(c, "pending_appo_id='0000000001'").empty());
 }
