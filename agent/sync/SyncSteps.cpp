@@ -2,11 +2,17 @@
 
 #include "agent/core/AgentSettings.h"
 #include "agent/core/WebSchema.h"
+#include "agent/sync/FirstVisitBookings.h"
 #include "agent/sync/ImportSystemInfo.h"
+#include "agent/sync/PendingAppointments.h"
 #include "agent/sync/ProcessAppCheckIns.h"
 #include "agent/sync/SyncWebLogins.h"
 
 namespace {
+
+void FirstVisitBookingsStep(SyncContext& ctx) {
+    ProcessFirstVisitBookings(ctx, ctx.firstCycleFlag);
+}
 
 void UpgradeSchemaStep(SyncContext& ctx) {
     // The upgrade reports nothing; an incomplete upgrade is simply tried again next cycle.
@@ -28,11 +34,11 @@ const std::vector<SyncStep>& WebSetupSteps() {
 const std::vector<SyncStep>& WebToLocalSteps() {
     static const std::vector<SyncStep> steps = {
         {"ProcessAppCheckIns", ProcessAppCheckIns},
-        {"ProcessFirstVisitCancellations", nullptr},
-        {"ProcessStandbyCancellations", nullptr},
-        {"ProcessFirstVisitBookings", nullptr}, // reads ctx.firstCycleFlag
+        {"ProcessFirstVisitCancellations", ProcessFirstVisitCancellations},
+        {"ProcessStandbyCancellations", ProcessStandbyCancellations},
+        {"ProcessFirstVisitBookings", FirstVisitBookingsStep}, // with ctx.firstCycleFlag
         {"ProcessWebChangeRequests", nullptr},
-        {"ProcessStandbyConfirmations", nullptr},
+        {"ProcessStandbyConfirmations", ProcessStandbyConfirmations},
     };
     return steps;
 }
