@@ -2,6 +2,10 @@
 
 #include "agent/core/AgentSettings.h"
 #include "agent/core/WebSchema.h"
+#include "agent/sync/ProcessMemoEntry.h"
+#include "agent/sync/ProcessNoticeEntry.h"
+#include "agent/sync/ProcessPatientEntry.h"
+#include "agent/sync/ProcessSaleEntry.h"
 
 namespace {
 
@@ -41,10 +45,10 @@ const SyncStep& WebLoginStep() {
 
 const std::vector<EntryStep>& EntrySteps() {
     static const std::vector<EntryStep> steps = {
-        {"ProcessPatientEntry", &EntryLists::patients, nullptr},
-        {"ProcessSaleEntry", &EntryLists::sales, nullptr},
-        {"ProcessMemoEntry", &EntryLists::memos, nullptr},
-        {"ProcessNoticeEntry", &EntryLists::notices, nullptr},
+        {"ProcessPatientEntry", &EntryLists::patients, ProcessPatientEntry},
+        {"ProcessSaleEntry", &EntryLists::sales, ProcessSaleEntry},
+        {"ProcessMemoEntry", &EntryLists::memos, ProcessMemoEntry},
+        {"ProcessNoticeEntry", &EntryLists::notices, ProcessNoticeEntry},
     };
     return steps;
 }
