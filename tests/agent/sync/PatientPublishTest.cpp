@@ -2,11 +2,14 @@
 // sends: a temporary clinic, the private web database.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "EngineTestAgent.h"
 #include "TestClinic.h"
 #include "agent/core/CRecordset.h"
 #include "agent/core/FieldText.h"
 #include "agent/sync/BulkSend.h"
+#include "agent/sync/HeadlessBulkSend.h"
 #include "agent/sync/ProcessSaleEntry.h"
 #include "agent/sync/PublishPatient.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
@@ -400,4 +403,28 @@ TEST(PatientPublish, BulkMemoSendAndItsPreconditions) {
     EXPECT_FALSE(bulk.SendAllPatients(rig.clinic.DatabaseFolder()).ran);
     EXPECT_EQ(rig.agent.log.Lines().size(), before);
     EXPECT_EQ(rig.timerStops, 1);
+}
+
+TEST(PatientPublish, HeadlessBulkSendPrintsItsProgress) {
+    WebDb db;
+    BulkRig rig(db);
+    rig.clinic.AddPatient("0000000001", "1", "患者 1");
+    rig.clinic.AddPatient("0000000002", "2", "患者 2");
+    std::ostringstream out;
+    EXPECT_EQ(RunHeadlessBulkSend(rig.agent.web, BulkKind::Patients, out, false), 0);
+    const std::string text = out.str();
+    EXPECT_NE(text.find("患者情報一括送信\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("患者情報送信中 [    1] / [    2]\n患者情報送信中 [    2] / [    2]\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("患者情報送信結果 追加[2]件 更新[0]件 失敗[0]件"), std::string::npos);
+    EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM patient_infos"), 2);
+
+    std::ostringstream terminal;
+    EXPECT_EQ(RunHeadlessBulkSend(rig.agent.web, BulkKind::Memos, terminal, true), 0);
+    EXPECT_NE(terminal.str().find("患者メモ送信結果 追加[0]件"), std::string::npos);
+
+    CPelmoDBSys(rig.clinic.DatabaseFolder()).SetEntryFolder("");
+    std::ostringstream none;
+    EXPECT_EQ(RunHeadlessBulkSend(rig.agent.web, BulkKind::Patients, none, true), 1);
 }
