@@ -52,5 +52,6 @@ bool ProcessPatientEntry(SyncContext& ctx, const std::string& path) {
                      J("患者送信") + OutcomeWord(result) + RecordText(patient.m_rec.displayNo) +
                          " " + RecordText(patient.m_rec.name),
                      key);
+    ctx.state.patientDirectory.UpdatePatientDirectoryEntry(patient.m_rec, second.m_rec, ctx.clock);
     return result != kPublishFailed;
 }

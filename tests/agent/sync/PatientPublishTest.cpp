@@ -98,6 +98,9 @@ TEST(PatientPublish, PatientFilesThroughTheCycle) {
     EXPECT_FALSE(clinic.EntryExists("0000000001.pat"));
     EXPECT_FALSE(clinic.EntryExists(".pat"));
     EXPECT_TRUE(clinic.EntryExists("0000000099.pat"));
+    // The patient search sees the patient as sent.
+    EXPECT_EQ(agent.state.patientDirectory.Entries().count("0000000001"), 1u);
+    EXPECT_EQ(agent.state.patientDirectory.Entries().count("0000000099"), 0u);
 
     // The unknown patient's file keeps waiting; with SHOWID_CUT 1 the name after the number goes.
     clinic.SetCommon("SHOWID_CUT", "1");
