@@ -431,3 +431,30 @@ TEST(PatientPublish, HeadlessBulkSendPrintsItsProgress) {
     std::ostringstream none;
     EXPECT_EQ(RunHeadlessBulkSend(rig.agent.web, BulkKind::Patients, none, true), 1);
 }
+
+TEST(PatientPublish, BulkSendEndsWhenTheServerCannotBeReachedAgain) {
+    WebDb db;
+    BulkRig rig(db);
+    for (int i = 1; i <= 4; ++i)
+        rig.clinic.AddPatient("000000000" + std::to_string(i), std::to_string(i), "患者");
+    BulkSend bulk(rig.agent.web, rig.agent.log, rig.Hooks());
+    int pumps = 0;
+    rig.onPump = [&] {
+        if (++pumps == 2) {
+            const std::string id = rig.ConnectionId();
+            rig.agent.web.SetValues(UnreachableWeb());
+            rig.db.Exec("KILL CONNECTION " + id);
+        }
+    };
+    const BulkSend::Result result = bulk.SendAllPatients(rig.clinic.DatabaseFolder());
+    EXPECT_TRUE(result.ran);
+    EXPECT_FALSE(result.completed);
+    EXPECT_EQ(result.added, 2);
+    EXPECT_EQ(result.lostAttempts, 1);
+    EXPECT_EQ(rig.progress, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(rig.agent.LinesWith("[エラー] 一括送信中断"), 1);
+    EXPECT_NE(rig.agent.log.Lines()[0].find(J("患者情報送信結果 追加[2]件 更新[0]件 失敗[0]件")),
+              std::string::npos);
+    EXPECT_EQ(rig.timerRestarts, 1);
+    EXPECT_FALSE(bulk.Busy());
+}
