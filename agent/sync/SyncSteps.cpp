@@ -6,6 +6,10 @@
 #include "agent/sync/ImportSystemInfo.h"
 #include "agent/sync/PendingAppointments.h"
 #include "agent/sync/ProcessAppCheckIns.h"
+#include "agent/sync/ProcessMemoEntry.h"
+#include "agent/sync/ProcessNoticeEntry.h"
+#include "agent/sync/ProcessPatientEntry.h"
+#include "agent/sync/ProcessSaleEntry.h"
 #include "agent/sync/SyncWebLogins.h"
 
 namespace {
@@ -50,10 +54,10 @@ const SyncStep& WebLoginStep() {
 
 const std::vector<EntryStep>& EntrySteps() {
     static const std::vector<EntryStep> steps = {
-        {"ProcessPatientEntry", &EntryLists::patients, nullptr},
-        {"ProcessSaleEntry", &EntryLists::sales, nullptr},
-        {"ProcessMemoEntry", &EntryLists::memos, nullptr},
-        {"ProcessNoticeEntry", &EntryLists::notices, nullptr},
+        {"ProcessPatientEntry", &EntryLists::patients, ProcessPatientEntry},
+        {"ProcessSaleEntry", &EntryLists::sales, ProcessSaleEntry},
+        {"ProcessMemoEntry", &EntryLists::memos, ProcessMemoEntry},
+        {"ProcessNoticeEntry", &EntryLists::notices, ProcessNoticeEntry},
     };
     return steps;
 }
