@@ -5,6 +5,8 @@
 #include <map>
 #include <string>
 
+#include "agent/core/LocalDateTime.h"
+
 struct EngineState {
     // 1971-01-01 00:00:00 local time: "never".
     static std::time_t Never();
