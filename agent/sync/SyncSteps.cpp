@@ -2,6 +2,7 @@
 
 #include "agent/core/AgentSettings.h"
 #include "agent/core/WebSchema.h"
+#include "agent/sync/WebChangeRequests.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ const std::vector<SyncStep>& WebToLocalSteps() {
         {"ProcessFirstVisitCancellations", nullptr},
         {"ProcessStandbyCancellations", nullptr},
         {"ProcessFirstVisitBookings", nullptr}, // reads ctx.firstCycleFlag
-        {"ProcessWebChangeRequests", nullptr},
+        {"ProcessWebChangeRequests", ProcessWebChangeRequests},
         {"ProcessStandbyConfirmations", nullptr},
     };
     return steps;
