@@ -2,6 +2,9 @@
 
 #include "agent/core/AgentSettings.h"
 #include "agent/core/WebSchema.h"
+#include "agent/sync/ImportSystemInfo.h"
+#include "agent/sync/ProcessAppCheckIns.h"
+#include "agent/sync/SyncWebLogins.h"
 #include "agent/sync/WebChangeRequests.h"
 
 namespace {
@@ -15,7 +18,7 @@ void UpgradeSchemaStep(SyncContext& ctx) {
 
 const std::vector<SyncStep>& WebSetupSteps() {
     static const std::vector<SyncStep> steps = {
-        {"UpgradeWebSchema", UpgradeSchemaStep}, {"ImportSystemInfo", nullptr},
+        {"UpgradeWebSchema", UpgradeSchemaStep}, {"ImportSystemInfo", ImportSystemInfo},
         {"PublishHospitalInfo", nullptr},        {"PublishClosedDays", nullptr},
         {"PublishAppoTimes", nullptr},           {"PublishFirstAppoTimes", nullptr},
         {"PublishStaffsAndAppoTypes", nullptr},
@@ -25,7 +28,7 @@ const std::vector<SyncStep>& WebSetupSteps() {
 
 const std::vector<SyncStep>& WebToLocalSteps() {
     static const std::vector<SyncStep> steps = {
-        {"ProcessAppCheckIns", nullptr},
+        {"ProcessAppCheckIns", ProcessAppCheckIns},
         {"ProcessFirstVisitCancellations", nullptr},
         {"ProcessStandbyCancellations", nullptr},
         {"ProcessFirstVisitBookings", nullptr}, // reads ctx.firstCycleFlag
@@ -36,7 +39,7 @@ const std::vector<SyncStep>& WebToLocalSteps() {
 }
 
 const SyncStep& WebLoginStep() {
-    static const SyncStep step = {"SyncWebLogins", nullptr};
+    static const SyncStep step = {"SyncWebLogins", SyncWebLogins};
     return step;
 }
 
