@@ -12,14 +12,6 @@
 #include "agent/sync/OperationLog.h"
 
 struct SyncContext {
-    // The per-cycle values (entries, flags) start empty; the cycle fills them.
-    SyncContext(WebSession& web_, OperationLog& log_, const IClock& clock_, EngineState& state_,
-                LocalTables& tables_, std::string databaseFolder_, std::string entryFolder_ = {},
-                std::string clinicCode_ = {})
-        : web(web_), log(log_), clock(clock_), state(state_), tables(tables_),
-          databaseFolder(std::move(databaseFolder_)), entryFolder(std::move(entryFolder_)),
-          clinicCode(std::move(clinicCode_)) {}
-
     WebSession& web;     // open connection; the cycle reconnects before each step when needed
     OperationLog& log;   // every outcome is reported here
     const IClock& clock; // every "now"

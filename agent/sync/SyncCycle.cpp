@@ -104,8 +104,8 @@ CycleOutcome SyncCycle::Run() {
         const int hidePaymant = AgentSettings::Get(settingkeys::kHidePaymant);
         m_state.showIdCut = AgentSettings::Get(settingkeys::kShowIdCut);
         LocalTables tables(folder);
-        SyncContext ctx(m_web, m_log, m_clock, m_state, tables, folder);
-        ctx.hidePaymant = hidePaymant;
+        SyncContext ctx{m_web, m_log, m_clock, m_state,     tables, folder,
+                        {},    {},    {},      hidePaymant, false};
         {
             CPelmoDBSys sys(folder);
             sys.GetClinicCode(ctx.clinicCode);

@@ -347,8 +347,17 @@ TEST(EntryQueue, FilesInFlightVanishingOrUnreadable) {
     const std::string loop = clinic.EntryFolder() + "loop.txt";
     ASSERT_EQ(symlink(loop.c_str(), loop.c_str()), 0);
     LocalTables tables(clinic.DatabaseFolder());
-    SyncContext ctx(agent.web, agent.log, agent.clock, agent.state, tables, clinic.DatabaseFolder(),
-                    clinic.EntryFolder());
+    SyncContext ctx{agent.web,
+                    agent.log,
+                    agent.clock,
+                    agent.state,
+                    tables,
+                    clinic.DatabaseFolder(),
+                    clinic.EntryFolder(),
+                    {},
+                    {},
+                    0,
+                    false};
     EXPECT_FALSE(ProcessAppointmentEntry(ctx, loop));
     EXPECT_EQ(agent.LinesWith("loop.txt"), 1);
     // A file already gone counts as done.
