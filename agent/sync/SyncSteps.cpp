@@ -11,6 +11,7 @@
 #include "agent/sync/ProcessPatientEntry.h"
 #include "agent/sync/ProcessSaleEntry.h"
 #include "agent/sync/SyncWebLogins.h"
+#include "agent/sync/WebChangeRequests.h"
 
 namespace {
 
@@ -41,7 +42,7 @@ const std::vector<SyncStep>& WebToLocalSteps() {
         {"ProcessFirstVisitCancellations", ProcessFirstVisitCancellations},
         {"ProcessStandbyCancellations", ProcessStandbyCancellations},
         {"ProcessFirstVisitBookings", FirstVisitBookingsStep}, // with ctx.firstCycleFlag
-        {"ProcessWebChangeRequests", nullptr},
+        {"ProcessWebChangeRequests", ProcessWebChangeRequests},
         {"ProcessStandbyConfirmations", ProcessStandbyConfirmations},
     };
     return steps;
