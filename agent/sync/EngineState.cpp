@@ -1,0 +1,10 @@
+#include "agent/sync/EngineState.h"
+
+std::time_t EngineState::Never() {
+    std::tm t{};
+    t.tm_year = 71;
+    t.tm_mon = 0;
+    t.tm_mday = 1;
+    t.tm_isdst = -1;
+    return std::mktime(&t);
+}
