@@ -77,13 +77,16 @@ CDBException CDatabase::MakeException(short handleType, void* handle) {
     return e;
 }
 
+void CDatabase::RequireOpen() {
+    if (m_hdbc)
+        return;
+    if (m_onLost)
+        m_onLost();
+    throw CDBException("Connection not open", "08003", 0);
+}
+
 void CDatabase::ExecuteSQL(const std::string& sql) {
-    if (!m_hdbc) {
-        CDBException e("Connection not open", "08003", 0);
-        if (m_onLost)
-            m_onLost();
-        throw e;
-    }
+    RequireOpen();
     SQLHSTMT st = SQL_NULL_HSTMT;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_hdbc, &st)))
         throw MakeException(SQL_HANDLE_DBC, m_hdbc);

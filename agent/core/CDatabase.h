@@ -38,6 +38,10 @@ public:
     // The raw handles, for CRecordset.
     void* Hdbc() const { return m_hdbc; }
 
+    // Throws CDBException 08003 "Connection not open" (reporting a lost connection) when the
+    // connection is closed.
+    void RequireOpen();
+
     // Builds the exception for a failed call on an ODBC handle and reports a lost connection.
     // handleType is an ODBC handle type (SQL_HANDLE_DBC / SQL_HANDLE_STMT).
     CDBException MakeException(short handleType, void* handle);

@@ -87,8 +87,9 @@ CRecordset::~CRecordset() {
 
 bool CRecordset::Open(unsigned /*openType*/, const std::string& sql, unsigned /*options*/) {
     Close();
-    if (!m_db || !m_db->IsOpen())
+    if (!m_db)
         return false;
+    m_db->RequireOpen();
     SQLHSTMT st = SQL_NULL_HSTMT;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_db->Hdbc(), &st)))
         throw m_db->MakeException(SQL_HANDLE_DBC, m_db->Hdbc());

@@ -18,8 +18,8 @@ public:
     CRecordset(const CRecordset&) = delete;
     CRecordset& operator=(const CRecordset&) = delete;
 
-    // Runs the query and moves to the first row. Throws CDBException on a driver error; returns
-    // false only when the connection is not open.
+    // Runs the query and moves to the first row. Throws CDBException on a driver error and
+    // (08003) when the connection is not open; returns false only without a database.
     bool Open(unsigned openType, const std::string& sql, unsigned options = readOnly);
     void Close();
     bool IsOpen() const { return m_hstmt != nullptr; }

@@ -11,5 +11,6 @@ add_library(agent_web STATIC
     ${CMAKE_CURRENT_LIST_DIR}/SqlLiterals.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WebSchema.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WebSession.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WebSettings.cpp
 )
-target_link_libraries(agent_web PUBLIC suite_options platform PRIVATE PkgConfig::ODBC)
+target_link_libraries(agent_web PUBLIC suite_options platform agent_core PRIVATE PkgConfig::ODBC)

@@ -4,9 +4,11 @@
 #include <sqlext.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 #include <random>
+#include <signal.h>
 #include <sstream>
 #include <stdexcept>
 #include <unistd.h>
@@ -107,6 +109,39 @@ void ExecOn(SQLHDBC dbc, const std::string& sql) {
         throw std::runtime_error(msg + " in: " + sql);
 }
 
+// Databases left behind by test processes that died before dropping them ("nvweb-t<pid>_...").
+// Done once per process; a database of a live process is never touched.
+void DropStaleDatabases(SQLHDBC dbc) {
+    static bool done = false;
+    if (done)
+        return;
+    done = true;
+    std::vector<std::string> stale;
+    SQLHSTMT st = SQL_NULL_HSTMT;
+    SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st);
+    const char* sql = "SELECT schema_name FROM information_schema.schemata "
+                      "WHERE schema_name LIKE 'nvweb-t%'";
+    if (SQL_SUCCEEDED(SQLExecDirect(st, (SQLCHAR*)sql, SQL_NTS))) {
+        char name[256];
+        SQLLEN ind = 0;
+        while (SQL_SUCCEEDED(SQLFetch(st))) {
+            if (!SQL_SUCCEEDED(SQLGetData(st, 1, SQL_C_CHAR, name, sizeof name, &ind)) ||
+                ind == SQL_NULL_DATA)
+                continue;
+            int pid = std::atoi(name + 7);
+            if (pid > 0 && kill(pid, 0) != 0 && errno == ESRCH)
+                stale.push_back(name);
+        }
+    }
+    SQLFreeHandle(SQL_HANDLE_STMT, st);
+    for (const std::string& db : stale) {
+        try {
+            ExecOn(dbc, "DROP DATABASE IF EXISTS `" + db + "`");
+        } catch (...) {
+        }
+    }
+}
+
 std::string ServerConnectString(const std::string& database) {
     std::string s = "Driver=" + WebDb::Driver() + ";SERVER=" + WebDb::Host() +
                     ";PORT=" + std::to_string(WebDb::Port()) + ";UID=" + WebDb::User() +
@@ -143,6 +178,7 @@ WebDb::WebDb() : m_suffix(UniqueSuffix()), m_name("nvweb-" + m_suffix) {
     ss << in.rdbuf();
 
     Conn server = Connect(ServerConnectString(""));
+    DropStaleDatabases(server.dbc);
     try {
         ExecOn(server.dbc, "CREATE DATABASE `" + m_name + "` CHARACTER SET utf8mb4");
     } catch (...) {
@@ -154,11 +190,20 @@ WebDb::WebDb() : m_suffix(UniqueSuffix()), m_name("nvweb-" + m_suffix) {
     Conn c = Connect(ConnectString());
     m_env = c.env;
     m_dbc = c.dbc;
-    for (const std::string& stmt : SplitStatements(ss.str()))
-        ExecOn(static_cast<SQLHDBC>(m_dbc), stmt);
+    try {
+        for (const std::string& stmt : SplitStatements(ss.str()))
+            ExecOn(static_cast<SQLHDBC>(m_dbc), stmt);
+    } catch (...) {
+        Release(); // the destructor does not run for a throwing constructor
+        throw;
+    }
 }
 
 WebDb::~WebDb() {
+    Release();
+}
+
+void WebDb::Release() {
     if (m_dbc) {
         try {
             ExecOn(static_cast<SQLHDBC>(m_dbc), "DROP DATABASE IF EXISTS `" + m_name + "`");
@@ -167,6 +212,8 @@ WebDb::~WebDb() {
     }
     Conn c{static_cast<SQLHENV>(m_env), static_cast<SQLHDBC>(m_dbc)};
     Disconnect(c);
+    m_env = nullptr;
+    m_dbc = nullptr;
 }
 
 std::string WebDb::ConnectString() const {

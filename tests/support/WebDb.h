@@ -42,6 +42,8 @@ public:
     std::optional<std::string> Scalar(const std::string& sql) const;
 
 private:
+    void Release(); // drops the database and closes the helper's connection
+
     std::string m_suffix;
     std::string m_name;
     void* m_env = nullptr; // SQLHENV

@@ -9,13 +9,18 @@
 #include <thread>
 #include <vector>
 
+#include "TempDir.h"
 #include "WebDb.h"
 #include "WebDbValues.h"
+#include "agent/core/AgentSettings.h"
 #include "agent/core/CRecordset.h"
+#include "agent/core/Credentials.h"
 #include "agent/core/FieldText.h"
 #include "agent/core/SqlLiterals.h"
 #include "agent/core/WebSession.h"
+#include "agent/core/WebSettings.h"
 #include "platform/Cp932.h"
+#include "platform/Profile.h"
 
 using platform::J;
 using namespace std::chrono_literals;
@@ -83,6 +88,16 @@ TEST(WebSession, TextLiteralsRoundTripExactly) {
     s.Database().ExecuteSQL("INSERT INTO t(id,v) VALUES(101," + SqlText("") + ")");
     EXPECT_EQ(Text(s, "SELECT v FROM t WHERE id=100"), J("ソ"));
     EXPECT_EQ(db.Scalar("SELECT v IS NULL FROM t WHERE id=101"), "1");
+
+    // A stray lead byte before a quote must not end the literal early: the server sees one
+    // (invalid) value, never a second row.
+    try {
+        s.Database().ExecuteSQL("INSERT INTO t(id,v) VALUES(200," +
+                                SqlText(std::string("\x81'),(201,'x")) + ")");
+    } catch (const CDBException& e) {
+        EXPECT_EQ(e.m_strSqlState, "22007") << e.m_strError;
+    }
+    EXPECT_EQ(db.Scalar("SELECT COUNT(*) FROM t WHERE id=201"), "0");
 }
 
 TEST(WebSession, FieldTextOfEveryKind) {
@@ -221,6 +236,12 @@ TEST(WebSession, ConnectionKilledByTheServerRaisesTheFlagAndReconnects) {
     ASSERT_TRUE(s.OpenWebConnection());
     EXPECT_FALSE(s.ReconnectNeeded());
     s.Database().ExecuteSQL("CREATE TABLE after_kill (id INT)");
+
+    // A closed connection is reported the same way to readers and writers.
+    s.Close();
+    CRecordset rs(&s.Database());
+    EXPECT_THROW(rs.Open(CRecordset::forwardOnly, "SELECT 1", CRecordset::readOnly), CDBException);
+    EXPECT_TRUE(s.ReconnectNeeded());
     EXPECT_EQ(db.Scalar("SELECT COUNT(*) FROM information_schema.tables WHERE table_schema='" +
                         db.Name() + "' AND table_name='after_kill'"),
               "1");
@@ -245,4 +266,31 @@ TEST(WebSession, IdleConnectionClosedByTheServerCountsAsLost) {
     EXPECT_TRUE(s.ReconnectNeeded());
     ASSERT_TRUE(s.OpenWebConnection());
     s.Database().ExecuteSQL("UPDATE info SET chk=1 WHERE id=0");
+}
+
+TEST(WebSession, ValuesFromTheSettingsReachTheServer) {
+    WebDb db;
+    TempDir dir;
+    const std::string ini = dir.File("Apposync.ini");
+    platform::WriteProfileString(ini, "COMMON", "HOST", WebDb::Host());
+    platform::WriteProfileString(ini, "COMMON", "PORT", std::to_string(WebDb::Port()));
+    platform::WriteProfileString(ini, "COMMON", "USER", EncipherCredential(WebDb::User()));
+    platform::WriteProfileString(ini, "COMMON", "PASS", EncipherCredential(WebDb::Password()));
+    platform::WriteProfileString(ini, "COMMON", "MYSQL_DB", db.Suffix());
+    AgentSettings::SetProfileFile(ini);
+    WebConnectionValues v = WebConnectionValuesFromSettings();
+    EXPECT_EQ(v.driver, "{MariaDB Unicode}");
+    EXPECT_EQ(v.database, db.Name());
+    EXPECT_EQ(v.connectTimeoutSeconds, 5);
+    WebSession s(v);
+    EXPECT_TRUE(s.OpenWebConnection());
+    EXPECT_EQ(Text(s, "SELECT DATABASE()"), db.Name());
+
+    platform::WriteProfileString(ini, "COMMON", "ODBC_DRIVER", "{No Such Driver}");
+    platform::WriteProfileString(ini, "COMMON", "CONN_TIMEOUT", "0");
+    v = WebConnectionValuesFromSettings();
+    EXPECT_EQ(v.connectTimeoutSeconds, 1);
+    WebSession missing(v, [](std::chrono::milliseconds) {});
+    EXPECT_THROW(missing.OpenWebConnection(), CDBException); // an unknown driver is no outage
+    AgentSettings::SetProfileFile("");
 }

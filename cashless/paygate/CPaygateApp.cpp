@@ -1,0 +1,38 @@
+#include "CPaygateApp.h"
+
+#include "CPaygateDlg.h"
+#include "PaygateController.h"
+#include "SystemClock.h"
+#include "cashless/cat/CCat1.h"
+#include "cashless/cat/CatService.h"
+#include "platform/ProgramFolder.h"
+#include "platform/RegistryStore.h"
+#include "platform/SingleInstance.h"
+#include "platform/qt/ActivationServer.h"
+
+#include <QApplication>
+
+namespace {
+const char* const kInstanceName = "TALMOR CORPORATION PAYGATE APPLICATION";
+}
+
+int CPaygateApp::Run(int argc, char** argv) {
+    QApplication app(argc, argv);
+    platform::SingleInstance instance(kInstanceName);
+    if (!instance.Acquire()) {
+        platform::ActivationServer::ActivateRunning(kInstanceName);
+        return 0;
+    }
+    app.setQuitOnLastWindowClosed(false); // the window hides to the tray
+
+    platform::RegistryStore registry;
+    CatService service(registry);
+    CCat1 cat(service);
+    SystemClock clock;
+    PaygateController controller(platform::ProgramFolder() + "PelmoV3.ini", cat, clock);
+    CPaygateDlg dialog(controller);
+    platform::ActivationServer activation(kInstanceName, &dialog);
+    dialog.show();
+    dialog.Start();
+    return app.exec();
+}

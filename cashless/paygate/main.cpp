@@ -1,0 +1,5 @@
+#include "CPaygateApp.h"
+
+int main(int argc, char** argv) {
+    return CPaygateApp().Run(argc, argv);
+}

@@ -1,0 +1,17 @@
+#include "CTermsetApp.h"
+
+#include "CTermsetDlg.h"
+#include "TermsetModel.h"
+#include "platform/ProgramFolder.h"
+#include "platform/RegistryStore.h"
+
+#include <QApplication>
+
+int CTermsetApp::Run(int argc, char** argv) {
+    QApplication app(argc, argv);
+    platform::RegistryStore registry;
+    TermsetModel model(platform::ProgramFolder() + "PelmoV3.ini", registry);
+    CTermsetDlg dialog(model);
+    dialog.Start();
+    return dialog.exec() == QDialog::Accepted ? 0 : 1;
+}

@@ -1,0 +1,5 @@
+#include "CTermsetApp.h"
+
+int main(int argc, char** argv) {
+    return CTermsetApp().Run(argc, argv);
+}
