@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <filesystem>
 #include <map>
 #include <vector>
 
@@ -31,9 +32,9 @@ YearResult PublishYear(SyncContext& ctx, int year, const std::string& path) {
     std::string text;
     if (platform::ReadFile(path, text)) {
         days = ClosedDayFile::Parse(text, year);
-    } else if (platform::FileExists(path)) {
-        // A file that is there but cannot be read (still being written, no permission) must not
-        // empty the year on the web.
+    } else if (std::error_code ec; std::filesystem::exists(path, ec) || ec) {
+        // Something that is there but cannot be read (a file still locked by its writer, no
+        // permission, a folder) must not empty the year on the web.
         ctx.log.WriteLog(OperationLog::Error, J("休診日ファイルを読めません [") + path + "]");
         return YearResult::Unreadable;
     }

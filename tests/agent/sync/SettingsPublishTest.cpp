@@ -243,6 +243,23 @@ TEST(SettingsPublish, BookingWindowAcrossTheYearEndWithClosedDaysOfBothYears) {
     EXPECT_TRUE(c.Logged(J("休診日セット(2024年)")));
     EXPECT_EQ(c.Text("SELECT COUNT(*) FROM closed_days WHERE closed_date='2024-02-13'"), "1");
 
+    // Something unreadable in place of a year file empties nothing, and is read again next cycle.
+    c.NewLog();
+    const std::string year2024 = "SELECT GROUP_CONCAT(closed_date ORDER BY closed_date) FROM "
+                                 "closed_days WHERE closed_date BETWEEN '2024-01-01' AND "
+                                 "'2024-12-31'";
+    std::filesystem::remove(c.db + "2024.off");
+    std::filesystem::create_directory(c.db + "2024.off");
+    Clinic::SetTime(c.db + "2024.off", 30);
+    c.RunAll();
+    EXPECT_TRUE(c.Logged(J("休診日ファイルを読めません"))) << c.AllLines();
+    EXPECT_EQ(c.Text(year2024), "2024-01-01,2024-02-12,2024-02-13");
+    std::filesystem::remove(c.db + "2024.off");
+    c.home.Write("db/2024.off", "#2024.01.01\r\n");
+    Clinic::SetTime(c.db + "2024.off", 25);
+    c.RunAll();
+    EXPECT_EQ(c.Text(year2024), "2024-01-01");
+
     // A new last year runs every year of the window; a year without a file has no closed days.
     c.NewLog();
     c.clock.Set({2024, 1, 10, 9, 0, 0, 0});
