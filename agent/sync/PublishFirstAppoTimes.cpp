@@ -3,6 +3,7 @@
 
 #include "agent/core/AgentSettings.h"
 #include "agent/core/SqlLiterals.h"
+#include "agent/sync/FirstVisitPages.h"
 #include "agent/sync/FixedTimes.h"
 #include "agent/sync/PublishStatements.h"
 #include "agent/sync/SettingsPublish.h"
@@ -61,7 +62,7 @@ void PublishFirstAppoTimes(SyncContext& ctx) {
     ctx.state.firstHoursPublished = fileTime;
 
     const bool useRange = AgentSettings::Get(keys::kFirstUseRange) != 0;
-    const int pages = std::max(AgentSettings::Get(keys::kFirstPageNum), 1);
+    const int pages = FirstVisitPageCount();
 
     for (int p = 1; p <= pages; ++p) {
         const int page = p - 1; // key suffix index

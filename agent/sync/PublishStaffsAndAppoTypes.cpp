@@ -7,6 +7,7 @@
 #include "agent/core/CommaList.h"
 #include "agent/core/FieldText.h"
 #include "agent/core/SqlLiterals.h"
+#include "agent/sync/FirstVisitPages.h"
 #include "agent/sync/PublishStatements.h"
 #include "agent/sync/SettingsPublish.h"
 #include "outside/pelmodb/COwnerDB.h"
@@ -123,7 +124,7 @@ std::string NoteText(std::string note) {
 
 void PublishFirstVisitPages(SyncContext& ctx) {
     const bool doctorMode = AgentSettings::Get(keys::kUnitType) != 0;
-    const int pages = std::max(AgentSettings::Get(keys::kFirstPageNum), 1);
+    const int pages = FirstVisitPageCount();
     for (int p = 1; p <= pages; ++p) {
         const int page = p - 1; // key suffix index
         const int afterDays = AgentSettings::Get(keys::kFirstAfterDays, page);

@@ -351,6 +351,12 @@ TEST(SettingsPublish, ConsultationHoursAndFirstVisitHours) {
     EXPECT_EQ(Times(c, "WED", 1), "00:00:00 00:00:00 00:00:00 00:00:00 10:00");
     EXPECT_EQ(Times(c, "THU", 1), "00:00:00 00:00:00 00:00:00 00:00:00 -");
     EXPECT_EQ(c.Text("SELECT COUNT(*) FROM appo_times WHERE first_appo_flag=2"), "7");
+
+    // A page count beyond what the settings dialog can store is cut to its nine pages.
+    c.Set("FRIST_APPOINTMENTS", "PAGE_NUM", "100000");
+    Clinic::SetTime(c.Ini(), 30);
+    c.RunAll();
+    EXPECT_EQ(c.Text("SELECT MAX(first_appo_flag) FROM appo_times"), "9");
 }
 
 TEST(SettingsPublish, StaffRowsFollowTheLocalUsersWithoutShowingPasswords) {
