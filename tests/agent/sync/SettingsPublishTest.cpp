@@ -43,8 +43,14 @@ struct Clinic {
     void NewLog() {
         log = std::make_unique<OperationLog>(clock, LocalWebLogTables());
         log->SetDatabaseFolder(db);
-        ctx = std::make_unique<SyncContext>(
-            SyncContext{session, *log, clock, state, *tables, db, db + "EntryToWeb/", "C0001"});
+        ctx = std::make_unique<SyncContext>(SyncContext{.web = session,
+                                                        .log = *log,
+                                                        .clock = clock,
+                                                        .state = state,
+                                                        .tables = *tables,
+                                                        .databaseFolder = db,
+                                                        .entryFolder = db + "EntryToWeb/",
+                                                        .clinicCode = "C0001"});
     }
 
     std::string Ini() const { return db + "Apposync.ini"; }
