@@ -1,5 +1,7 @@
 #include "agent/sync/EngineState.h"
 
+#include "agent/core/AgentSettings.h"
+
 std::time_t EngineState::Never() {
     std::tm t{};
     t.tm_year = 71;
@@ -7,4 +9,8 @@ std::time_t EngineState::Never() {
     t.tm_mday = 1;
     t.tm_isdst = -1;
     return std::mktime(&t);
+}
+
+void EngineState::ReadAppoSend() {
+    appoSend = AgentSettings::Get(settingkeys::kAppoSend);
 }

@@ -5,8 +5,6 @@
 #include <map>
 #include <string>
 
-#include "agent/core/LocalDateTime.h"
-
 struct EngineState {
     // 1971-01-01 00:00:00 local time: "never".
     static std::time_t Never();
@@ -25,10 +23,15 @@ struct EngineState {
     std::time_t typesPublished = Never();
     std::time_t closedDaysPublished = Never();
 
-    // "COMMON"/"APPOSEND", read at start and after the settings dialog; "SHOWID_CUT" per cycle.
+    // "COMMON"/"APPOSEND": batch size selector of the reservation entry files. Read at start and
+    // again after the settings dialog ended with OK (ReadAppoSend); the cycle only uses it.
     int appoSend = 0;
+    // "COMMON"/"SHOWID_CUT", read by every cycle.
     int showIdCut = 0;
 
     // Further change detectors of the settings publishes (signature texts, file times), by name.
     std::map<std::string, std::string> detectors;
+
+    // appoSend := "COMMON"/"APPOSEND" of the profile file (default 0).
+    void ReadAppoSend();
 };

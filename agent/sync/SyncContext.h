@@ -7,11 +7,12 @@
 #include "agent/core/IClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/EngineState.h"
+#include "agent/sync/EntryLists.h"
 #include "agent/sync/LocalTables.h"
 #include "agent/sync/OperationLog.h"
 
 struct SyncContext {
-    WebSession& web;     // open connection; reconnect before a step when web.ReconnectNeeded()
+    WebSession& web;     // open connection; the cycle reconnects before each step when needed
     OperationLog& log;   // every outcome is reported here
     const IClock& clock; // every "now"
     EngineState& state;  // kept between cycles
@@ -19,4 +20,9 @@ struct SyncContext {
     std::string databaseFolder; // ends with '/'
     std::string entryFolder;    // settled by the scan, ends with '/'
     std::string clinicCode;     // the clinic's identifier at the booking service
+    EntryLists entries;         // filled by the scan, dropped at the cycle's end
+    int hidePaymant = 0;        // "COMMON"/"HIDE_PAYMANT" as the cycle read it at its start
+    // The first-cycle flag as the first-visit booking step is to see it in this run of the
+    // web-to-local steps (the re-runs between reservation files pass false).
+    bool firstCycleFlag = false;
 };

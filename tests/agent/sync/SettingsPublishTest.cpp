@@ -14,7 +14,9 @@
 #include "agent/core/WebSchema.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/SettingsPublish.h"
+#include "agent/sync/SyncCycle.h"
 #include "outside/pelmodb/COwnerDB.h"
+#include "outside/pelmodb/CPelmoDBSys.h"
 #include "outside/pelmodb/CWebLogDB.h"
 #include "platform/Cp932.h"
 #include "platform/Profile.h"
@@ -50,7 +52,10 @@ struct Clinic {
                                                         .tables = *tables,
                                                         .databaseFolder = db,
                                                         .entryFolder = db + "EntryToWeb/",
-                                                        .clinicCode = "C0001"});
+                                                        .clinicCode = "C0001",
+                                                        .entries = {},
+                                                        .hidePaymant = 0,
+                                                        .firstCycleFlag = false});
     }
 
     std::string Ini() const { return db + "Apposync.ini"; }
@@ -502,4 +507,46 @@ TEST(SettingsPublish, AppointmentTypesAndFirstVisitPages) {
     c.RunAll();
     EXPECT_TRUE(c.Logged(J("予約種類セット")));
     EXPECT_EQ(c.Text("SELECT COUNT(*) FROM appo_types WHERE type IN ('2','3')"), "2");
+}
+
+TEST(SettingsPublish, ThroughRealCyclesInTheirOrderAndTheTriggerFile) {
+    Clinic c;
+    {
+        CPelmoDBSys sys(c.db);
+        ASSERT_EQ(sys.SetClinicCode("C0042"), 0);
+    }
+    platform::WriteProfileString(c.Shared(), "MENTE", "WtAmFrm3", "1000");
+    c.home.Write("db/2024.off", "#2024.02.11\r\n");
+    c.AddUser(7, "S07", J("高橋"), "test-only-7");
+    c.AddCategory("0", "1", J("定期検診"));
+    c.Set("COMMON", "HIDDEN_APPOTYPES", "10,11");
+
+    c.session.Close();
+    SyncCycle cycle(c.session, *c.log, c.clock, c.state);
+    std::vector<std::string> steps;
+    cycle.SetStepObserver([&steps](const std::string& name) {
+        if (name.rfind("Publish", 0) == 0)
+            steps.push_back(name);
+    });
+    EXPECT_TRUE(cycle.Run().completed) << c.AllLines();
+    EXPECT_EQ(steps, (std::vector<std::string>{"PublishHospitalInfo", "PublishClosedDays",
+                                               "PublishAppoTimes", "PublishFirstAppoTimes",
+                                               "PublishStaffsAndAppoTypes"}));
+    EXPECT_EQ(c.Text("SELECT code FROM hospital_infos"), "C0042");
+    EXPECT_EQ(c.Text("SELECT closed_date FROM closed_days"), "2024-02-11");
+    EXPECT_EQ(Times(c, "TUE", 0), "10:00:00 12:00:00 13:00:00 18:00:00 -");
+    EXPECT_EQ(c.Text("SELECT COUNT(*) FROM appo_times WHERE first_appo_flag=1"), "7");
+    EXPECT_EQ(c.Text("SELECT staff_id FROM staffs WHERE id=7"), "S07");
+    EXPECT_EQ(c.Text("SELECT hidden FROM appo_types WHERE type='1'"), "1");
+
+    // An edit of the settings file alone: the types stay; the trigger file then republishes them
+    // and is consumed.
+    c.Set("COMMON", "HIDDEN_APPOTYPES", "");
+    Clinic::SetTime(c.Ini(), 10);
+    EXPECT_TRUE(cycle.Run().completed);
+    EXPECT_EQ(c.Text("SELECT hidden FROM appo_types WHERE type='1'"), "1");
+    c.home.Write("db/EntryToWeb/Setting", "");
+    EXPECT_TRUE(cycle.Run().completed);
+    EXPECT_FALSE(c.Scalar("SELECT hidden FROM appo_types WHERE type='1'").has_value());
+    EXPECT_FALSE(std::filesystem::exists(c.db + "EntryToWeb/Setting"));
 }

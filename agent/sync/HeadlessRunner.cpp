@@ -1,0 +1,75 @@
+#include "agent/sync/HeadlessRunner.h"
+
+#include <csignal>
+#include <iostream>
+#include <thread>
+
+#include "agent/core/AgentSettings.h"
+#include "agent/core/SystemClock.h"
+#include "agent/sync/IWebLogTable.h"
+#include "agent/sync/SyncCycle.h"
+#include "platform/Cp932.h"
+
+std::atomic<bool> HeadlessRunner::s_stop{false};
+
+namespace {
+
+bool SleepUnlessStopped(std::chrono::milliseconds total) {
+    using namespace std::chrono;
+    const auto until = steady_clock::now() + total;
+    while (!HeadlessRunner::StopRequested()) {
+        const auto left = until - steady_clock::now();
+        if (left <= steady_clock::duration::zero())
+            return true;
+        std::this_thread::sleep_for(std::min<steady_clock::duration>(left, milliseconds(100)));
+    }
+    return false;
+}
+
+extern "C" void OnStopSignal(int) {
+    HeadlessRunner::RequestStop();
+}
+
+} // namespace
+
+HeadlessRunner::HeadlessRunner(WebSession& web, OperationLog& log, const IClock& clock,
+                               EngineState& state, std::ostream& out, Waiter waiter)
+    : m_web(web), m_log(log), m_clock(clock), m_state(state), m_wait(std::move(waiter)) {
+    if (!m_wait)
+        m_wait = SleepUnlessStopped;
+    m_log.AddListener([&out](const std::string& line, bool) {
+        out << platform::Cp932ToUtf8(line) << '\n';
+        out.flush();
+    });
+}
+
+int HeadlessRunner::Run(bool once) {
+    SyncCycle cycle(m_web, m_log, m_clock, m_state);
+    // As the window's Start: the first cycle is flagged for the first-visit booking step.
+    m_state.firstCycle = true;
+    m_log.WriteLog(OperationLog::Info, platform::J("開始"));
+    if (once)
+        return cycle.Run().DatabasesOpened() ? 0 : 1;
+    while (!StopRequested()) {
+        cycle.Run();
+        if (!m_wait(kPeriod))
+            break;
+    }
+    return 0;
+}
+
+int RunHeadless(WebSession& web, bool once) {
+    struct sigaction sa {};
+    sa.sa_handler = OnStopSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+
+    const IClock& clock = SystemClock::Instance();
+    OperationLog log(clock, LocalWebLogTables());
+    log.SetDatabaseFolder(AgentSettings::DatabaseFolder());
+    EngineState state;
+    state.ReadAppoSend();
+    HeadlessRunner runner(web, log, clock, state, std::cout);
+    return runner.Run(once);
+}

@@ -1,0 +1,48 @@
+#pragma once
+// The agent without a window: the same cycle, driven by a plain loop instead of the window
+// timer, with the operation log printed to a stream (UTF-8, one line per log line).
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <ostream>
+
+#include "agent/core/IClock.h"
+#include "agent/core/WebSession.h"
+#include "agent/sync/EngineState.h"
+#include "agent/sync/OperationLog.h"
+
+class HeadlessRunner {
+public:
+    static constexpr std::chrono::milliseconds kPeriod{3000};
+
+    // Waits between cycles; returns false when the wait was cut short by a stop request.
+    using Waiter = std::function<bool(std::chrono::milliseconds)>;
+
+    // Adds a listener to log that prints every line to out. Everything passed in must outlive
+    // the runner. waiter: default sleeps in small slices and watches StopRequested().
+    HeadlessRunner(WebSession& web, OperationLog& log, const IClock& clock, EngineState& state,
+                   std::ostream& out, Waiter waiter = {});
+
+    // once: exactly one cycle; 0 when the local and the web database could both be opened, 1
+    // otherwise. Else cycles until a stop is requested, each kPeriod after the end of the
+    // previous one, and returns 0.
+    int Run(bool once);
+
+    // Asks a running loop to end after its current cycle (async-signal-safe).
+    static void RequestStop() { s_stop.store(true); }
+    static bool StopRequested() { return s_stop.load(); }
+
+private:
+    WebSession& m_web;
+    OperationLog& m_log;
+    const IClock& m_clock;
+    EngineState& m_state;
+    Waiter m_wait;
+    static std::atomic<bool> s_stop;
+};
+
+// `apposync --headless [--once]` after start-up: the profile file is set and web holds the
+// deciphered connection values. Builds the log (with the local web-log table), the clock and the
+// engine state (APPOSEND read), prints to standard output, ends the loop on SIGINT or SIGTERM.
+// Returns the process exit status (see HeadlessRunner::Run).
+int RunHeadless(WebSession& web, bool once);

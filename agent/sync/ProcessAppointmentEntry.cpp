@@ -1,0 +1,67 @@
+#include "agent/sync/ProcessAppointmentEntry.h"
+
+#include <vector>
+
+#include "agent/sync/PublishAppointment.h"
+#include "agent/sync/ReadEntryLines.h"
+#include "platform/Cp932.h"
+
+int AppointmentOperationOf(const std::string& word) {
+    if (word == "INSERT" || word == "UPDATE")
+        return kAppoPublish;
+    if (word == "DELETE")
+        return kAppoDelete;
+    if (word == "STD_INSERT" || word == "STD_UPDATE")
+        return kAppoStandbyPublish;
+    if (word == "STD_DELETE")
+        return kAppoStandbyDelete;
+    if (word == "INSERT_NO_PENDING_UPDATE" || word == "UPDATE_NO_PENDING_UPDATE")
+        return kAppoPublishNoPending;
+    return 0;
+}
+
+bool ProcessAppointmentEntry(SyncContext& ctx, const std::string& path) {
+    std::vector<std::string> lines;
+    std::string error;
+    switch (ReadEntryLines(path, lines, error)) {
+    case EntryReadResult::Missing:
+        return true; // taken away by another program: nothing left to do
+    case EntryReadResult::Failed:
+        // A file that exists but cannot be read is kept: deleting it would lose the change.
+        ctx.log.WriteLog(OperationLog::Error,
+                         platform::J("エントリファイルを読めません ") + path + " (" + error + ")");
+        return false;
+    case EntryReadResult::Read:
+        break;
+    }
+
+    const int operation = lines.empty() ? 0 : AppointmentOperationOf(lines[0]);
+    if (operation == 0)
+        return true;
+    static const std::string kKeyPrefix = "RegNo=";
+    std::string key;
+    if (lines.size() > 1 && lines[1].compare(0, kKeyPrefix.size(), kKeyPrefix) == 0)
+        key = lines[1].substr(kKeyPrefix.size());
+    if (key.empty())
+        return true;
+
+    switch (operation) {
+    case kAppoPublish: {
+        const bool done = PublishAppointment(ctx, operation, key);
+        if (done) {
+            // HOOK(standby): SyncPendingForReservation(ctx, key) belongs here; its result does
+            // not change the file's fate. It comes with the standby exchanges.
+        }
+        return done;
+    }
+    case kAppoDelete:
+    case kAppoPublishNoPending:
+        return PublishAppointment(ctx, operation, key);
+    case kAppoStandbyPublish:
+    case kAppoStandbyDelete:
+        // HOOK(standby): return PublishStandbyEntry(ctx, operation, key). Until the standby
+        // exchanges exist the file stays in the folder, so no standby change is lost.
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,169 @@
+#include "agent/sync/SyncCycle.h"
+
+#include <chrono>
+#include <exception>
+
+#include "agent/core/AgentSettings.h"
+#include "agent/sync/ProcessAppointmentEntry.h"
+#include "agent/sync/ScanEntryFolder.h"
+#include "agent/sync/SyncSteps.h"
+#include "outside/pelmodb/COwnerDB.h"
+#include "outside/pelmodb/CPelmoDBSys.h"
+#include "outside/tools/CTools.h"
+
+namespace {
+
+// Thrown inside a cycle to give up its remaining steps (already logged).
+struct AbandonCycle {};
+
+class CycleRun {
+public:
+    CycleRun(SyncContext& ctx, const SyncCycle::StepObserver& observer)
+        : m_ctx(ctx), m_observer(observer) {}
+
+    void Notify(const char* name) {
+        if (m_observer)
+            m_observer(name);
+    }
+
+    // Opens the connection again when it was found lost. A server that cannot be reached gives
+    // up the cycle: every later step would fail the same way, each after five tries.
+    void Reconnect() {
+        if (m_ctx.web.ReconnectNeeded() && !m_ctx.web.OpenWebConnection())
+            throw AbandonCycle{};
+    }
+
+    // Runs fn (after a reconnect when wanted); a database error leaving it is logged and ends
+    // the cycle.
+    template <typename Fn> void Guarded(bool reconnect, Fn&& fn) {
+        try {
+            if (reconnect)
+                Reconnect();
+            fn();
+        } catch (const CDBException& e) {
+            m_ctx.log.WriteLog(OperationLog::SqlError, e.m_strError);
+            throw AbandonCycle{};
+        }
+    }
+
+    void RunStep(const SyncStep& step, bool reconnect = true) {
+        Notify(step.name);
+        if (step.run)
+            Guarded(reconnect, [&] { step.run(m_ctx); });
+    }
+
+    void RunSteps(const std::vector<SyncStep>& steps) {
+        for (const SyncStep& step : steps)
+            RunStep(step);
+    }
+
+    void RunEntryFile(EntryProcessor process, const std::string& path) {
+        Guarded(true, [&] {
+            if (process(m_ctx, path))
+                CTools::FileRemove(path); // a file another program took already is fine
+        });
+    }
+
+private:
+    SyncContext& m_ctx;
+    const SyncCycle::StepObserver& m_observer;
+};
+
+// CTimeSpan::GetHours of the time since `since`: the hours part after whole days.
+long long HoursPart(std::chrono::system_clock::time_point now, std::time_t since) {
+    const long long seconds = std::chrono::duration_cast<std::chrono::seconds>(
+                                  now - std::chrono::system_clock::from_time_t(since))
+                                  .count();
+    return (seconds / 3600) % 24;
+}
+
+} // namespace
+
+SyncCycle::SyncCycle(WebSession& web, OperationLog& log, const IClock& clock, EngineState& state)
+    : m_web(web), m_log(log), m_clock(clock), m_state(state) {
+    m_log.SetLostConnectionHandler([&web] { web.RaiseReconnect(); });
+}
+
+int SyncCycle::BatchSize(int appoSend) {
+    return appoSend == 1 ? 100 : appoSend == 2 ? 200 : 20;
+}
+
+CycleOutcome SyncCycle::Run() {
+    CycleOutcome outcome;
+    try {
+        const std::string folder = AgentSettings::DatabaseFolder();
+        m_log.SetDatabaseFolder(folder);
+        COwnerDB owner(folder, 1);
+        owner.SetAssociatedDB(nullptr);
+        if (owner.Open() != 0) {
+            m_log.WriteLog(OperationLog::Error, owner.GetLastDBErr());
+            return outcome;
+        }
+        outcome.localOpened = true;
+
+        const int hidePaymant = AgentSettings::Get(settingkeys::kHidePaymant);
+        m_state.showIdCut = AgentSettings::Get(settingkeys::kShowIdCut);
+        LocalTables tables(folder);
+        SyncContext ctx{m_web, m_log, m_clock, m_state,     tables, folder,
+                        {},    {},    {},      hidePaymant, false};
+        {
+            CPelmoDBSys sys(folder);
+            sys.GetClinicCode(ctx.clinicCode);
+        }
+        ScanEntryFolder(ctx);
+
+        try {
+            if (!m_web.OpenWebConnection())
+                return outcome;
+        } catch (const CDBException& e) {
+            m_log.WriteLog(OperationLog::SqlError, e.m_strError);
+            return outcome;
+        }
+        outcome.webOpened = true;
+
+        CycleRun run(ctx, m_observer);
+        try {
+            run.RunSteps(WebSetupSteps());
+            ctx.firstCycleFlag = m_state.firstCycle;
+            run.RunSteps(WebToLocalSteps());
+            m_state.firstCycle = false;
+            ctx.firstCycleFlag = false;
+
+            for (const EntryStep& step : EntrySteps()) {
+                for (const std::string& path : ctx.entries.*step.files) {
+                    if (step.files == &EntryLists::sales && hidePaymant != 0) {
+                        // Payments are not to be shown on the web: drop them unread.
+                        CTools::FileRemove(path);
+                        continue;
+                    }
+                    run.Notify(step.name);
+                    if (step.process)
+                        run.RunEntryFile(step.process, path);
+                    // else: kept in the folder until its exchange is part of the build
+                }
+            }
+
+            if (HoursPart(m_clock.Now(), m_state.usersSyncTime) > 1) {
+                m_state.usersSyncTime = std::chrono::system_clock::to_time_t(m_clock.Now());
+                run.RunStep(WebLoginStep(), false);
+            }
+
+            const int batch = BatchSize(m_state.appoSend);
+            int count = 0;
+            for (const std::string& path : ctx.entries.reservations) {
+                run.Notify("ProcessAppointmentEntry");
+                run.RunEntryFile(ProcessAppointmentEntry, path);
+                if (++count % batch == 0)
+                    run.RunSteps(WebToLocalSteps());
+            }
+            outcome.completed = true;
+        } catch (const AbandonCycle&) {
+        }
+        m_web.Close();
+    } catch (const std::exception& e) {
+        // Nothing may leave the cycle; the next one starts afresh.
+        m_log.WriteLog(OperationLog::Error, e.what());
+        m_web.Close();
+    }
+    return outcome;
+}

@@ -1,0 +1,62 @@
+#pragma once
+// One synchronisation cycle between the local clinic database and the web database, in its
+// fixed order:
+//   1. open the local database (COwnerDB); on failure log its error ("エラー") and stop;
+//   2. read HIDE_PAYMANT and SHOWID_CUT; open the cycle's local tables;
+//   3. ScanEntryFolder (trigger file "Setting", entry lists) - before the web, so the trigger is
+//      consumed even when the web database is down;
+//   4. open the web connection (a database error is logged as "SQLエラー"; an unreachable
+//      server ends the cycle without a line); every entry file then stays for the next cycle;
+//   5. WebSetupSteps, then WebToLocalSteps with the first-cycle flag, then firstCycle := false;
+//   6. patient, payment, treatment and notice entry files (EntrySteps), each deleted when its
+//      processor reports success; payment files are deleted unread while HIDE_PAYMANT is set;
+//   7. web logins when the hours part of the time since the last read is above 1;
+//   8. reservation entry files, re-running WebToLocalSteps after every N-th file (N = 20, or 100
+//      with APPOSEND 1, 200 with APPOSEND 2);
+//   9. close the connection, release the local tables.
+// Before every step and every entry file the connection is opened again when the session's
+// reconnect flag is raised. A database error that leaves a step (including the fifth failed
+// reconnect) is logged and abandons the rest of the cycle; entry files not yet done stay.
+//
+// The session, log, clock and state belong to the caller and must outlive the cycle object.
+// The constructor routes the log's lost-connection notice to the session's reconnect flag.
+// One thread; Run never throws.
+#include <functional>
+#include <string>
+
+#include "agent/core/IClock.h"
+#include "agent/core/WebSession.h"
+#include "agent/sync/EngineState.h"
+#include "agent/sync/OperationLog.h"
+
+struct CycleOutcome {
+    bool localOpened = false; // the local clinic database could be opened
+    bool webOpened = false;   // the web connection could be opened
+    bool completed = false;   // every step ran (no step abandoned the cycle)
+
+    // Both databases were reachable (exit status of a single headless cycle).
+    bool DatabasesOpened() const { return localOpened && webOpened; }
+};
+
+class SyncCycle {
+public:
+    SyncCycle(WebSession& web, OperationLog& log, const IClock& clock, EngineState& state);
+
+    CycleOutcome Run();
+
+    // Called with a step's name just before that step (or its empty slot) would run, for every
+    // step of the step lists, the entry processors and the web-login step. For tests and
+    // benchmarks; may be empty.
+    using StepObserver = std::function<void(const std::string& stepName)>;
+    void SetStepObserver(StepObserver observer) { m_observer = std::move(observer); }
+
+    // Reservation files between two runs of the web-to-local steps for an APPOSEND value.
+    static int BatchSize(int appoSend);
+
+private:
+    WebSession& m_web;
+    OperationLog& m_log;
+    const IClock& m_clock;
+    EngineState& m_state;
+    StepObserver m_observer;
+};

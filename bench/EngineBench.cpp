@@ -1,0 +1,278 @@
+// The engine's costs on the private web database (needs scripts/webdb running and its
+// environment: eval "$(scripts/webdb env)"; the general query log is switched on through the
+// server's root socket to list what the agent sends).
+//   P1: N reservation entry files through one cycle, against replaying the statements that cycle
+//       sent through a bare ODBC loop (same texts, same order, fresh tables).
+//   P2: one idle cycle (no entry files, schema current): CPU time and the statements it sends.
+//   build/bin/bench_engine [files]
+#include <sql.h>
+#include <sqlext.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "TempDir.h"
+#include "WebDb.h"
+#include "WebDbValues.h"
+#include "agent/core/AgentSettings.h"
+#include "agent/core/SystemClock.h"
+#include "agent/sync/EngineState.h"
+#include "agent/sync/OperationLog.h"
+#include "agent/sync/SyncCycle.h"
+#include "outside/pelmodb/CPatientDB.h"
+#include "outside/pelmodb/CPelmoDBSys.h"
+#include "outside/pelmodb/CReservationDB.h"
+#include "platform/Cp932.h"
+#include "platform/FileOps.h"
+#include "platform/Profile.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+template <std::size_t N> void Put(char (&dst)[N], const std::string& src) {
+    std::memset(dst, 0, N);
+    std::memcpy(dst, src.data(), std::min(src.size(), N - 1));
+}
+
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
+double CpuSeconds() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+void RootSql(const std::string& sql) {
+    const char* socket = std::getenv("WEBDB_SOCKET");
+    if (!socket)
+        throw std::runtime_error("WEBDB_SOCKET not set (eval \"$(scripts/webdb env)\")");
+    const std::string cmd =
+        std::string("mariadb --no-defaults -uroot --socket=") + socket + " -e \"" + sql + "\"";
+    if (std::system(cmd.c_str()) != 0)
+        throw std::runtime_error("root statement failed: " + sql);
+}
+
+// Switches the server's general query log on into a fresh file (raw statement bytes).
+void StartStatementLog(const std::string& file) {
+    RootSql(
+        "SET GLOBAL general_log=0; SET GLOBAL log_output='FILE'; SET GLOBAL general_log_file='" +
+        file + "'; SET GLOBAL general_log=1;");
+}
+void StopStatementLog() {
+    RootSql("SET GLOBAL general_log=0;");
+}
+
+// Statements of the log file, oldest first, without those of the helper connection `own`.
+// A line of a statement reads "<time or blanks>\t<thread id> Query\t<statement>".
+std::vector<std::string> LoggedStatements(const std::string& file, const std::string& own) {
+    std::string bytes;
+    platform::ReadFile(file, bytes);
+    std::vector<std::string> out;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        size_t end = bytes.find('\n', pos);
+        if (end == std::string::npos)
+            end = bytes.size();
+        const std::string line = bytes.substr(pos, end - pos);
+        pos = end + 1;
+        // Plain statements, and the record sets' prepared SELECTs at their execution.
+        size_t q = line.find(" Query\t");
+        size_t skip = 7;
+        if (q == std::string::npos) {
+            q = line.find(" Execute\t");
+            skip = 9;
+        }
+        if (q == std::string::npos)
+            continue;
+        size_t idStart = line.find_last_of(" \t", q - 1);
+        const std::string id = line.substr(idStart == std::string::npos ? 0 : idStart + 1,
+                                           q - (idStart == std::string::npos ? 0 : idStart + 1));
+        if (id == own || line.find("general_log") != std::string::npos)
+            continue;
+        out.push_back(line.substr(q + skip));
+    }
+    return out;
+}
+
+struct Clinic {
+    TempDir home;
+    std::string db = home.Path() + "db/";
+    Clinic(int reservations) {
+        setenv("CORVANE_HOME", home.Path().c_str(), 1);
+        platform::MakeDirs(db);
+        std::string err;
+        if (CPelmoDBSys::CreateDatabase(db, err) != 0)
+            throw std::runtime_error(err);
+        platform::WriteProfileString(home.Path() + "PelmoV3.ini", "GLOBAL", "DATABASE", db);
+        AgentSettings::SetProfileFile("");
+        CPatientDB p(db, 1);
+        Put(p.m_rec.key, "0000004711");
+        Put(p.m_rec.displayNo, "4711");
+        Put(p.m_rec.name, platform::J("山田 ソ表"));
+        p.Insert();
+        CReservationDB r(db, 1);
+        for (int i = 0; i < reservations; ++i) {
+            r.ClearRecord();
+            char key[11];
+            std::snprintf(key, sizeof key, "%010d", 100000 + i);
+            Put(r.m_rec.key, key);
+            Put(r.m_rec.patientKey, "0000004711");
+            Put(r.m_rec.date, "20240110");
+            Put(r.m_rec.start, "1000");
+            Put(r.m_rec.end, "1030");
+            Put(r.m_rec.unit, "1");
+            Put(r.m_rec.doctor, "D1");
+            r.Insert(1);
+        }
+    }
+    void DropEntries(int count) const {
+        const std::string folder = db + "EntryToWeb/";
+        platform::MakeDirs(folder);
+        const auto old = std::time(nullptr) - 60;
+        for (int i = 0; i < count; ++i) {
+            char key[11];
+            std::snprintf(key, sizeof key, "%010d", 100000 + i);
+            const std::string path = folder + key + ".txt";
+            platform::WriteFileAtomic(path, std::string("INSERT\r\nRegNo=") + key + "\r\n");
+            timespec t[2] = {{old, 0}, {old, 0}};
+            utimensat(AT_FDCWD, path.c_str(), t, 0);
+        }
+    }
+};
+
+// Runs the statements through a bare ODBC loop; SELECTs are fetched to the end.
+Clock::duration Replay(const WebDb& db, const std::string& connect,
+                       const std::vector<std::string>& statements) {
+    SQLHENV env;
+    SQLHDBC dbc;
+    SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env);
+    SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
+    (void)db;
+    if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, (SQLCHAR*)connect.c_str(), SQL_NTS, nullptr,
+                                        0, nullptr, SQL_DRIVER_NOPROMPT)))
+        throw std::runtime_error("bare connect failed");
+    const auto t0 = Clock::now();
+    for (const std::string& s : statements) {
+        SQLHSTMT st;
+        SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st);
+        if (!SQL_SUCCEEDED(SQLExecDirect(st, (SQLCHAR*)s.c_str(), (SQLINTEGER)s.size()))) {
+            SQLCHAR state[6] = {}, text[512] = {};
+            SQLINTEGER native = 0;
+            SQLSMALLINT len = 0;
+            SQLGetDiagRec(SQL_HANDLE_STMT, st, 1, state, &native, text, sizeof text, &len);
+            throw std::runtime_error("bare statement failed: " + s + ": " +
+                                     reinterpret_cast<char*>(text));
+        }
+        while (SQL_SUCCEEDED(SQLFetch(st))) {
+        }
+        SQLFreeHandle(SQL_HANDLE_STMT, st);
+    }
+    const auto d = Clock::now() - t0;
+    SQLDisconnect(dbc);
+    SQLFreeHandle(SQL_HANDLE_DBC, dbc);
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    return d;
+}
+
+bool IsEngineStatement(const std::string& s) {
+    for (const char* p :
+         {"SELECT * FROM appointments", "INSERT INTO appointments", "UPDATE appointments",
+          "UPDATE first_appointments", "DELETE FROM appointments"})
+        if (s.rfind(p, 0) == 0)
+            return true;
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int files = argc > 1 ? std::atoi(argv[1]) : 1000;
+    try {
+        Clinic clinic(files);
+        WebDb web;
+        OperationLog log(SystemClock::Instance(), {});
+        EngineState state;
+        WebSession session(WebDbValues(web));
+        SyncCycle cycle(session, log, SystemClock::Instance(), state);
+
+        // First cycle brings the schema up; afterwards cycles are idle.
+        if (!cycle.Run().completed)
+            throw std::runtime_error("first cycle did not complete");
+
+        // P2: idle cycles.
+        const int idleRuns = 20;
+        const double cpu0 = CpuSeconds();
+        const auto w0 = Clock::now();
+        for (int i = 0; i < idleRuns; ++i)
+            cycle.Run();
+        const double idleCpu = (CpuSeconds() - cpu0) / idleRuns;
+        const double idleWall = Seconds(Clock::now() - w0) / idleRuns;
+        const std::string own = web.Scalar("SELECT CONNECTION_ID()").value_or("0");
+        const std::string idleLog = clinic.home.Path() + "idle.log";
+        StartStatementLog(idleLog);
+        cycle.Run();
+        StopStatementLog();
+        const std::vector<std::string> idleStatements = LoggedStatements(idleLog, own);
+
+        // P1: the entry files through one cycle.
+        clinic.DropEntries(files);
+        const std::string entryLog = clinic.home.Path() + "entries.log";
+        StartStatementLog(entryLog);
+        const double cpu1 = CpuSeconds();
+        const auto t1 = Clock::now();
+        const CycleOutcome out = cycle.Run();
+        const auto cycleTime = Clock::now() - t1;
+        const double cycleCpu = CpuSeconds() - cpu1;
+        StopStatementLog();
+        if (!out.completed)
+            throw std::runtime_error("entry cycle did not complete");
+        const std::string rows = web.Scalar("SELECT COUNT(*) FROM appointments").value_or("0");
+        std::vector<std::string> sent;
+        for (const std::string& s : LoggedStatements(entryLog, own))
+            if (IsEngineStatement(s))
+                sent.push_back(s);
+
+        web.Exec("DELETE FROM appointments");
+        web.Exec("DELETE FROM first_appointments");
+        const auto replayTime = Replay(web, session.ConnectString(), sent);
+
+        std::printf("P1: %d reservation entry files through one cycle (private MariaDB, "
+                    "127.0.0.1)\n",
+                    files);
+        std::printf("  rows published              %s\n", rows.c_str());
+        std::printf("  statements sent             %zu (%.1f per file)\n", sent.size(),
+                    double(sent.size()) / files);
+        std::printf("  cycle                       %.3f s wall, %.3f s CPU, %.2f ms per file\n",
+                    Seconds(cycleTime), cycleCpu, 1000 * Seconds(cycleTime) / files);
+        std::printf("  bare ODBC replay            %.3f s\n", Seconds(replayTime));
+        std::printf("  ratio cycle / replay        %.2f\n",
+                    Seconds(cycleTime) / Seconds(replayTime));
+        std::printf("P2: one idle cycle (mean of %d)\n", idleRuns);
+        std::printf("  CPU                         %.2f ms\n", 1000 * idleCpu);
+        std::printf("  wall                        %.2f ms\n", 1000 * idleWall);
+        std::printf("  statements sent             %zu\n", idleStatements.size());
+        for (const std::string& s : idleStatements)
+            std::printf("    %s\n", platform::Cp932ToUtf8(s).c_str());
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench failed: %s\n", e.what());
+        try {
+            StopStatementLog();
+        } catch (...) {
+        }
+        return 1;
+    }
+    return 0;
+}

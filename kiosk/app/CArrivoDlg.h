@@ -1,0 +1,40 @@
+#pragma once
+// The kiosk window: borderless, full screen, painted from the controller's state. Keys and
+// timer ends go to the controller; F12 opens the settings dialog, the only way to close it.
+#include <QTimer>
+#include <QWidget>
+
+class KioskController;
+class KioskSettings;
+struct KioskEffects;
+
+class CArrivoDlg : public QWidget {
+    Q_OBJECT
+public:
+    // Both must outlive the window. Settings changed in the settings dialog are applied to
+    // `settings` for the rest of the run (never written to the settings file).
+    CArrivoDlg(KioskController& controller, KioskSettings& settings, QWidget* parent = nullptr);
+
+    // Character height in pixels of the rows for a client area of width x height.
+    static int FontPixelHeight(int width, int height);
+    // Virtual-key code of a Qt key press (0 for keys the kiosk has no use for).
+    static int VirtualKey(int qtKey, Qt::KeyboardModifiers modifiers);
+
+    // Lets the controller's effects reach the timers and the screen (also used by tests).
+    void Apply(const KioskEffects& fx);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void OpenSettings();
+
+    KioskController& m_controller;
+    KioskSettings& m_settings;
+    QTimer m_clockTimer;
+    QTimer m_inputTimer;
+    QTimer m_displayTimer;
+    bool m_closing = false;
+};

@@ -1,0 +1,65 @@
+#pragma once
+// The engine as the window drives it, on a fake clock, against a test's web database.
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "FakeClock.h"
+#include "WebDb.h"
+#include "WebDbValues.h"
+#include "agent/core/WebSession.h"
+#include "agent/sync/EngineState.h"
+#include "agent/sync/OperationLog.h"
+#include "agent/sync/SyncCycle.h"
+#include "platform/Cp932.h"
+
+struct EngineTestAgent {
+    explicit EngineTestAgent(const WebConnectionValues& values,
+                             LocalDateTime now = {2024, 1, 5, 9, 30, 0, 0})
+        : clock(now), log(clock, {}), web(values, [](std::chrono::milliseconds) {}),
+          cycle(web, log, clock, state) {
+        cycle.SetStepObserver([this](const std::string& name) {
+            steps.push_back(name);
+            if (onStep)
+                onStep(name);
+        });
+    }
+
+    CycleOutcome Run() {
+        steps.clear();
+        return cycle.Run();
+    }
+
+    // Log lines (CP932) containing the UTF-8 text.
+    int LinesWith(const std::string& utf8) const {
+        const std::string needle = platform::J(utf8);
+        return static_cast<int>(
+            std::count_if(log.Lines().begin(), log.Lines().end(), [&](const std::string& l) {
+                return l.find(needle) != std::string::npos;
+            }));
+    }
+    int StepCount(const std::string& name) const {
+        return static_cast<int>(std::count(steps.begin(), steps.end(), name));
+    }
+
+    FakeClock clock;
+    OperationLog log;
+    EngineState state;
+    WebSession web;
+    SyncCycle cycle;
+    std::vector<std::string> steps;
+    std::function<void(const std::string&)> onStep;
+};
+
+// Values of a web database nobody listens on.
+inline WebConnectionValues UnreachableWeb() {
+    WebConnectionValues v;
+    v.driver = WebDb::Driver();
+    v.host = "127.0.0.1";
+    v.port = 1; // nothing listens there
+    v.user = "nobody";
+    v.password = "none";
+    v.database = "nvweb-none";
+    v.connectTimeoutSeconds = 2;
+    return v;
+}

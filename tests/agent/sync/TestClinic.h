@@ -1,0 +1,63 @@
+#pragma once
+// A clinic for the engine tests: a program folder (CORVANE_HOME) with PelmoV3.ini naming a fresh
+// local database folder, "Apposync.ini" there as the profile file, record helpers and entry
+// files. Values are UTF-8 in the test source and stored as CP932.
+#include <chrono>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "TempDir.h"
+#include "outside/pelmodb/CReservationDB.h"
+
+template <std::size_t N> void PutText(char (&dst)[N], std::string_view src) {
+    std::memset(dst, 0, N);
+    std::memcpy(dst, src.data(), std::min(src.size(), N - 1));
+}
+
+struct TestReservation {
+    std::string key, patient, date = "20240110", start = "1000", end = "1030", unit = "1",
+                              doctor = "D1", type = "01", memo;
+    char status = 0;
+    char secondaryState = 0;
+    int amount = 0;
+    std::string receptionTime;
+    std::string guestName, guestKana, guestBirthday, guestTel;
+};
+
+class TestClinic {
+public:
+    TestClinic();
+    ~TestClinic();
+
+    const std::string& DatabaseFolder() const { return m_db; }
+    std::string EntryFolder() const { return m_db + "EntryToWeb/"; }
+
+    // COMMON/<key> of Apposync.ini.
+    void SetCommon(const std::string& key, const std::string& value) const;
+
+    void AddPatient(const std::string& key, const std::string& displayNo,
+                    const std::string& nameUtf8, const std::string& kanaUtf8 = {},
+                    const std::string& birthday = {}, const std::string& tel = {},
+                    const std::string& commentUtf8 = {},
+                    const std::string& characteristicUtf8 = {});
+    void AddDoctor(const std::string& code, const std::string& nameUtf8);
+    void AddUnit(const std::string& code, const std::string& nameUtf8);
+    void AddReservation(const TestReservation& r);
+    void RemoveReservation(const std::string& key);
+    void AddStandby(const std::string& key, const std::string& reservationKey);
+    long ReservationCount() const;
+
+    // Writes an entry file (CP932 = the given bytes) and dates it back so the scan takes it.
+    std::string Entry(const std::string& name, const std::string& bytes) const;
+    bool EntryExists(const std::string& name) const;
+
+    // Sets a file's modification time.
+    static void SetModified(const std::string& path, std::chrono::system_clock::time_point t);
+
+private:
+    TempDir m_home;
+    std::string m_db;
+    std::string m_oldHome;
+    bool m_hadHome = false;
+};
