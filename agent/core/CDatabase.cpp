@@ -31,6 +31,7 @@ CDatabase::~CDatabase() {
 
 bool CDatabase::OpenEx(const std::string& connectString, unsigned options) {
     Close();
+    m_lastConnectError.clear();
     if (!m_henv) {
         SQLHENV env = SQL_NULL_HENV;
         if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env)))
@@ -57,8 +58,10 @@ bool CDatabase::OpenEx(const std::string& connectString, unsigned options) {
     // The server could not be reached at all: a plain failure, the caller tries again later.
     if (e.m_strSqlState.compare(0, 2, "08") == 0 || e.m_strSqlState == "HYT00" ||
         e.m_strError.find("Can't connect") != std::string::npos ||
-        e.m_strError.find("Lost connection") != std::string::npos)
+        e.m_strError.find("Lost connection") != std::string::npos) {
+        m_lastConnectError = e.m_strError;
         return false;
+    }
     throw e;
 }
 

@@ -20,6 +20,9 @@ public:
     // host); throws CDBException for every other driver error (bad password, unknown database).
     // An open connection is closed first.
     bool OpenEx(const std::string& connectString, unsigned options = noOdbcDialog);
+    // The driver's text of the last OpenEx that returned false because the server could not be
+    // reached; empty after a successful OpenEx or a plain failure without a driver text.
+    const std::string& LastConnectError() const { return m_lastConnectError; }
     void Close();
     bool IsOpen() const { return m_hdbc != nullptr; }
 
@@ -51,4 +54,5 @@ private:
     void* m_hdbc = nullptr;
     unsigned m_queryTimeout = 0;
     std::function<void()> m_onLost;
+    std::string m_lastConnectError;
 };

@@ -5,6 +5,8 @@
 #include <map>
 #include <string>
 
+#include "agent/sync/PatientDirectory.h"
+
 struct EngineState {
     // 1971-01-01 00:00:00 local time: "never".
     static std::time_t Never();
@@ -31,6 +33,10 @@ struct EngineState {
 
     // Further change detectors of the settings publishes (signature texts, file times), by name.
     std::map<std::string, std::string> detectors;
+
+    // The patient list of the patient search; the patient entry step refreshes the entry of each
+    // patient it sent (UpdatePatientDirectoryEntry).
+    PatientDirectory patientDirectory;
 
     // appoSend := "COMMON"/"APPOSEND" of the profile file (default 0).
     void ReadAppoSend();

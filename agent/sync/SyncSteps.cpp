@@ -2,7 +2,10 @@
 
 #include "agent/core/AgentSettings.h"
 #include "agent/core/WebSchema.h"
+#include "agent/sync/ImportSystemInfo.h"
+#include "agent/sync/ProcessAppCheckIns.h"
 #include "agent/sync/SettingsPublish.h"
+#include "agent/sync/SyncWebLogins.h"
 
 namespace {
 
@@ -16,7 +19,7 @@ void UpgradeSchemaStep(SyncContext& ctx) {
 const std::vector<SyncStep>& WebSetupSteps() {
     static const std::vector<SyncStep> steps = {
         {"UpgradeWebSchema", UpgradeSchemaStep},
-        {"ImportSystemInfo", nullptr},
+        {"ImportSystemInfo", ImportSystemInfo},
         {"PublishHospitalInfo", PublishHospitalInfo},
         {"PublishClosedDays", PublishClosedDays},
         {"PublishAppoTimes", PublishAppoTimes},
@@ -28,7 +31,7 @@ const std::vector<SyncStep>& WebSetupSteps() {
 
 const std::vector<SyncStep>& WebToLocalSteps() {
     static const std::vector<SyncStep> steps = {
-        {"ProcessAppCheckIns", nullptr},
+        {"ProcessAppCheckIns", ProcessAppCheckIns},
         {"ProcessFirstVisitCancellations", nullptr},
         {"ProcessStandbyCancellations", nullptr},
         {"ProcessFirstVisitBookings", nullptr}, // reads ctx.firstCycleFlag
@@ -39,7 +42,7 @@ const std::vector<SyncStep>& WebToLocalSteps() {
 }
 
 const SyncStep& WebLoginStep() {
-    static const SyncStep step = {"SyncWebLogins", nullptr};
+    static const SyncStep step = {"SyncWebLogins", SyncWebLogins};
     return step;
 }
 

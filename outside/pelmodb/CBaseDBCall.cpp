@@ -8,9 +8,25 @@
 
 #include <cstring>
 
+namespace {
+bool IsAscii(const char* p, std::size_t len) {
+    for (std::size_t i = 0; i < len; ++i)
+        if (static_cast<unsigned char>(p[i]) >= 0x80)
+            return false;
+    return true;
+}
+} // namespace
+
 CBaseDBCall::CBaseDBCall(const std::string& folder, int mode, const TableSpec& spec, void* record)
-    : m_record(record), m_folder(folder), m_mode(mode), m_spec(spec) {
+    : m_record(record), m_folder(folder), m_mode(mode), m_spec(spec),
+      m_keyColumns(spec.KeyColumns()) {
     ClearRecord();
+    std::string list;
+    for (const TableSpec::Field& f : m_spec.fields)
+        list += std::string(f.name) + ", ";
+    for (std::size_t i = 0; i < m_keyColumns.size(); ++i)
+        list += m_keyColumns[i] + (i + 1 < m_keyColumns.size() ? ", " : "");
+    m_select = "SELECT " + list + " FROM " + m_spec.table + " ";
 }
 
 CBaseDBCall::~CBaseDBCall() = default;
@@ -86,16 +102,6 @@ void CBaseDBCall::ClearRecord() {
     std::memset(m_record, 0, m_spec.recordSize);
 }
 
-std::string CBaseDBCall::SelectList() const {
-    std::string list;
-    for (const TableSpec::Field& f : m_spec.fields)
-        list += std::string(f.name) + ", ";
-    std::vector<std::string> cols = m_spec.KeyColumns();
-    for (std::size_t i = 0; i < cols.size(); ++i)
-        list += cols[i] + (i + 1 < cols.size() ? ", " : "");
-    return "SELECT " + list + " FROM " + m_spec.table + " ";
-}
-
 void CBaseDBCall::LoadRow(sqlite3_stmt* st) {
     ClearRecord();
     char* base = static_cast<char*>(m_record);
@@ -105,7 +111,14 @@ void CBaseDBCall::LoadRow(sqlite3_stmt* st) {
         switch (f.kind) {
         case TableSpec::Kind::Text: {
             const char* text = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
-            std::string cp = platform::Utf8ToCp932(text ? text : "");
+            std::size_t len = static_cast<std::size_t>(sqlite3_column_bytes(st, col));
+            if (!text || len == 0)
+                break;
+            if (IsAscii(text, len)) { // most fields: codes, dates, digits
+                std::memcpy(p, text, std::min(len, f.size - 1));
+                break;
+            }
+            std::string cp = platform::Utf8ToCp932(std::string_view(text, len));
             std::size_t n = platform::Cp932CutLength(cp, f.size - 1);
             std::memcpy(p, cp.data(), n);
             break;
@@ -126,7 +139,7 @@ void CBaseDBCall::LoadRow(sqlite3_stmt* st) {
         }
         ++col;
     }
-    std::size_t nkeys = m_spec.KeyColumns().size();
+    std::size_t nkeys = m_keyColumns.size();
     m_position.assign(nkeys, std::string());
     for (std::size_t i = 0; i < nkeys; ++i, ++col) {
         const void* blob = sqlite3_column_blob(st, col);
@@ -149,7 +162,7 @@ int CBaseDBCall::Navigate(const std::string& sqlTail, const std::vector<std::str
     auto conn = Connection();
     if (!conn)
         return PelmoStatus::kCannotOpen;
-    std::string sql = SelectList() + sqlTail;
+    std::string sql = m_select + sqlTail;
     sqlite3_stmt* st = conn->Prepare(sql, m_lastErr);
     if (!st)
         return Fail(PelmoStatus::kDatabaseError, m_lastErr);
@@ -208,7 +221,7 @@ int CBaseDBCall::GetNEXT() {
         return PelmoStatus::kBadKeyNumber;
     if (!m_positioned)
         return Fail(PelmoStatus::kNoCurrent, "no current record");
-    std::vector<std::string> cols = m_spec.KeyColumns();
+    const std::vector<std::string>& cols = m_keyColumns;
     std::size_t idx = 0;
     while (cols[idx] != key->column)
         ++idx;
@@ -225,7 +238,7 @@ int CBaseDBCall::GetPREV() {
         return PelmoStatus::kBadKeyNumber;
     if (!m_positioned)
         return Fail(PelmoStatus::kNoCurrent, "no current record");
-    std::vector<std::string> cols = m_spec.KeyColumns();
+    const std::vector<std::string>& cols = m_keyColumns;
     std::size_t idx = 0;
     while (cols[idx] != key->column)
         ++idx;
@@ -300,13 +313,9 @@ std::int64_t CBaseDBCall::GetFileTime() {
     return t;
 }
 
-int CBaseDBCall::WriteRecord(bool insert) {
-    auto conn = Connection();
-    if (!conn)
-        return PelmoStatus::kCannotOpen;
-    m_spec.Normalize(m_record);
-    std::vector<std::string> cols = m_spec.KeyColumns();
+std::string CBaseDBCall::WriteSql(bool insert) const {
     std::string sql;
+    const std::vector<std::string>& cols = m_keyColumns;
     if (insert) {
         std::string names, marks;
         int n = 0;
@@ -334,6 +343,18 @@ int CBaseDBCall::WriteRecord(bool insert) {
         }
         sql += " WHERE k0 = ?1";
     }
+    return sql;
+}
+
+int CBaseDBCall::WriteRecord(bool insert) {
+    auto conn = Connection();
+    if (!conn)
+        return PelmoStatus::kCannotOpen;
+    m_spec.Normalize(m_record);
+    const std::vector<std::string>& cols = m_keyColumns;
+    std::string& sql = insert ? m_insertSql : m_updateSql;
+    if (sql.empty())
+        sql = WriteSql(insert);
     sqlite3_stmt* st = conn->Prepare(sql, m_lastErr);
     if (!st)
         return Fail(PelmoStatus::kDatabaseError, m_lastErr);

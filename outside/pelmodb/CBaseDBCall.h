@@ -78,6 +78,9 @@ public:
     void ClearRecord();
 
     const TableSpec& GetSpec() const { return m_spec; }
+    // The record struct of the derived class as raw bytes (GetSpec().recordSize of them).
+    void* RecordBuffer() { return m_record; }
+    const void* RecordBuffer() const { return m_record; }
     const std::string& GetFolder() const { return m_folder; }
     int GetOpenMode() const { return m_mode; }
 
@@ -101,9 +104,9 @@ protected:
     int DbFail(const std::string& what);
     // Inserts or updates the buffer inside the caller's transaction (no Begin/End).
     int WriteRecord(bool insert);
-    // Reads the row of a SELECT of SelectList() into the record and the position.
+    std::string WriteSql(bool insert) const;
+    // Reads the row of a SELECT of m_select into the record and the position.
     void LoadRow(sqlite3_stmt* st);
-    std::string SelectList() const;
 
     void* m_record;
     std::string m_lastErr;
@@ -115,6 +118,10 @@ private:
     std::string m_folder;
     int m_mode;
     const TableSpec& m_spec;
+    std::vector<std::string> m_keyColumns; // key 0's first
+    std::string m_select;                  // "SELECT <fields>, <key columns> FROM <table> "
+    std::string m_insertSql;
+    std::string m_updateSql;
     CPelmoDBSys* m_sys = nullptr;
     std::unique_ptr<CPelmoDBSys> m_ownSys;
     std::shared_ptr<SqliteConnection> m_conn;

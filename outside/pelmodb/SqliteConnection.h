@@ -3,9 +3,9 @@
 // same CPelmoDBSys (or owned by one record class). Waits on locks of other processes (busy
 // timeout plus retries) so callers never see a raw SQLITE_BUSY.
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -33,8 +33,8 @@ public:
     int Exec(const std::string& sql, std::string& err);
 
     // Write transactions. Begin takes the write lock at once (BEGIN IMMEDIATE) so two writers
-    // never deadlock on a lock upgrade; nested Begin/End pairs join the outer transaction.
-    // End(true) commits the outermost level; End(false) rolls the whole transaction back.
+    // never deadlock on a lock upgrade. Nested Begin/End pairs are savepoints inside the outer
+    // transaction: End(false) undoes that level only; End(true) of the outermost level commits.
     // Both return a SQLite result code (SQLITE_OK on success).
     int Begin(std::string& err);
     int End(bool commit, std::string& err);
@@ -48,7 +48,6 @@ private:
 
     sqlite3* m_db = nullptr;
     std::string m_path;
-    std::map<std::string, sqlite3_stmt*> m_statements;
+    std::unordered_map<std::string, sqlite3_stmt*> m_statements;
     int m_depth = 0;
-    bool m_rollbackOnly = false;
 };

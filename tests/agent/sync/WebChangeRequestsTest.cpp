@@ -184,7 +184,7 @@ struct Exchange {
     }
     void Run() {
         LocalTables tables(book.dir.Path());
-        SyncContext ctx{session, log, clock, state, tables, book.dir.Path(), "", ""};
+        SyncContext ctx{session, log, clock, state, tables, book.dir.Path(), "", "", {}, 0, false};
         ProcessWebChangeRequests(ctx);
     }
     std::string Col(const std::string& sql) { return web.Scalar(sql).value_or("NULL"); }

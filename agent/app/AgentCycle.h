@@ -1,0 +1,28 @@
+#pragma once
+// One synchronisation cycle as the main window runs it: the engine's cycle, plus a category 8
+// line with the driver's text when the web server could not be reached at all (the engine ends
+// such a cycle without a line, and the window's list is all staff see).
+#include "agent/core/IClock.h"
+#include "agent/core/WebSession.h"
+#include "agent/sync/EngineState.h"
+#include "agent/sync/OperationLog.h"
+
+class AgentCycle {
+public:
+    struct Outcome {
+        bool localOpened = false;
+        bool webOpened = false;
+    };
+
+    // All must outlive the cycle.
+    AgentCycle(WebSession& web, OperationLog& log, const IClock& clock, EngineState& state);
+
+    // Never throws a database error: each is logged.
+    Outcome Run();
+
+private:
+    WebSession& m_web;
+    OperationLog& m_log;
+    const IClock& m_clock;
+    EngineState& m_state;
+};

@@ -1,0 +1,88 @@
+#pragma once
+// The resident agent's window "予約情報送信": the operation log list, the buttons, the tray icon
+// with its pop-up menu. A thin view: it forwards clicks, menu items and timer ticks to the
+// AgentController and shows its state. Hiding never stops the agent; only the menu item
+// "Web連携機能の終了" (after a confirmation) ends it. Without a system tray the window is never
+// hidden, only minimised, and the pop-up menu's items are in the window's context menu.
+#include <QDialog>
+#include <QTimer>
+#include <functional>
+#include <map>
+
+class AgentController;
+class OperationLog;
+class QAction;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QSystemTrayIcon;
+
+class CApposyncDlg : public QDialog {
+    Q_OBJECT
+public:
+    // useTray: show a tray icon (the caller passes QSystemTrayIcon::isSystemTrayAvailable()).
+    // The controller and the log must outlive the window. The window wires the controller's
+    // timer to its own QTimer: build the controller with TimerFor(window) before calling
+    // Initialise.
+    CApposyncDlg(AgentController& controller, OperationLog& log, bool useTray,
+                 QWidget* parent = nullptr);
+    ~CApposyncDlg() override;
+
+    // Starts the agent, shows the window and hides it again at once when hideAtStart (the
+    // local database names an entry folder) and a tray is there.
+    void Initialise(bool hideAtStart);
+
+    // Arms and kills this window's cycle timer (for AgentController::Timer).
+    void ArmTimer(int ms) { m_timer.start(ms); }
+    void KillTimer() { m_timer.stop(); }
+    bool TimerActive() const { return m_timer.isActive(); }
+
+    // Confirms ending the agent; default: the message box "Corvane Web連携機能を終了します。"
+    // with OK and Cancel. Tests replace it.
+    void SetExitConfirmation(std::function<bool()> confirm) { m_confirmExit = std::move(confirm); }
+
+    // Runs one command of the buttons or the pop-up menu (AgentController::Command ids).
+    void OnCommand(int id);
+
+    QMenu* PopupMenu() const { return m_popup; }
+    QAction* MenuAction(int id) const;
+    QListWidget* LogList() const { return m_list; }
+    QPushButton* Button(int id) const;
+    bool HasTray() const { return m_tray != nullptr; }
+    // Adds the tray icon (once); from then on OK and close hide the window.
+    void AttachTray();
+
+signals:
+    // The agent ends (menu item confirmed); the program leaves its event loop.
+    void exitRequested();
+
+public slots:
+    void accept() override;
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    void BuildControls();
+    void BuildMenus();
+    void Refresh();
+    void RefreshLog();
+    void PutAway();
+    void NotBuilt(const char* functionUtf8);
+    void ShowAbout();
+    void ShowFromTray();
+    void ShowPopupAtCursor();
+
+    AgentController& m_controller;
+    OperationLog& m_log;
+    QTimer m_timer;
+    QListWidget* m_list = nullptr;
+    std::map<int, QPushButton*> m_buttons;
+    QMenu* m_popup = nullptr;
+    std::map<int, QAction*> m_actions;
+    QSystemTrayIcon* m_tray = nullptr;
+    std::function<bool()> m_confirmExit;
+    bool m_exiting = false;
+};

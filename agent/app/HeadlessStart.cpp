@@ -1,0 +1,57 @@
+#include "agent/app/HeadlessStart.h"
+
+#include "agent/app/CApposyncApp.h"
+#include "agent/app/StartMode.h"
+#include "agent/core/AgentSettings.h"
+#include "agent/core/SystemClock.h"
+#include "agent/sync/HeadlessRunner.h"
+#include "agent/sync/IWebLogTable.h"
+
+#include <csignal>
+#include <ostream>
+
+namespace {
+
+void OnStopSignal(int) {
+    HeadlessRunner::RequestStop();
+}
+
+} // namespace
+
+HeadlessStart::Options HeadlessStart::Parse(const std::vector<std::string>& args) {
+    Options options;
+    for (const auto& arg : args) {
+        if (arg == "--headless")
+            options.headless = true;
+        else if (arg == "--once")
+            options.once = true;
+    }
+    if (!options.headless)
+        options.once = false;
+    return options;
+}
+
+int HeadlessStart::Run(bool once, std::ostream& out, std::ostream& err) {
+    CApposyncApp app;
+    // Two resident agents would send the same entry files twice.
+    if (!app.AcquireInstance(StartMode::Resident)) {
+        err << "apposync: a resident agent already runs for this user\n";
+        return 1;
+    }
+    app.LoadSettings();
+
+    const SystemClock& clock = SystemClock::Instance();
+    OperationLog log(clock, LocalWebLogTables());
+    log.SetDatabaseFolder(app.DatabaseFolder());
+    log.SetLostConnectionHandler([&app] { app.Web().RaiseReconnect(); });
+    EngineState state;
+    state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
+
+    HeadlessRunner runner(app.Web(), log, clock, state, out);
+    struct sigaction sa {};
+    sa.sa_handler = OnStopSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+    return runner.Run(once);
+}

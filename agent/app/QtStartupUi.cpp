@@ -1,0 +1,77 @@
+#include "agent/app/QtStartupUi.h"
+
+#include "agent/app/AgentController.h"
+#include "agent/app/AgentCycle.h"
+#include "agent/app/CApposyncApp.h"
+#include "agent/app/CApposyncDlg.h"
+#include "agent/app/StartMode.h"
+#include "agent/core/AgentSettings.h"
+#include "agent/core/SystemClock.h"
+#include "agent/sync/EngineState.h"
+#include "agent/sync/IWebLogTable.h"
+#include "agent/sync/OperationLog.h"
+#include "platform/qt/ActivationServer.h"
+#include "platform/qt/QtText.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <iostream>
+
+bool QtStartupUi::ActivateRunning(const std::string& propertyName) {
+    return platform::ActivationServer::ActivateRunning(propertyName);
+}
+
+void QtStartupUi::ShowMessage(const std::string& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Apposync"), platform::ToQString(text),
+                    QMessageBox::Ok);
+    box.exec();
+}
+
+int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& /*key*/) {
+    if (mode != StartMode::Resident) {
+        std::cerr << "apposync: the dialog \"" << StartMode::DialogCaptionUtf8(mode)
+                  << "\" (start word " << StartMode::Word(mode) << ") is not part of this build\n";
+        return 2;
+    }
+
+    const SystemClock& clock = SystemClock::Instance();
+    OperationLog log(clock, LocalWebLogTables());
+    log.SetDatabaseFolder(app.DatabaseFolder());
+    log.SetLostConnectionHandler([&app] { app.Web().RaiseReconnect(); });
+
+    EngineState state;
+    CApposyncDlg* window = nullptr;
+    AgentController controller(
+        state, [&] { AgentCycle(app.Web(), log, clock, state).Run(); },
+        {[&window](int ms) { window->ArmTimer(ms); }, [&window] { window->KillTimer(); }});
+
+    // The window lives until the agent ends; the tray decides whether hiding is allowed.
+    CApposyncDlg dlg(controller, log, QSystemTrayIcon::isSystemTrayAvailable());
+    window = &dlg;
+    // Marks the window: a second start of the agent raises it.
+    platform::ActivationServer activation(StartMode::PropertyName(StartMode::Resident), &dlg);
+
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&dlg, &CApposyncDlg::exitRequested, qApp, &QCoreApplication::quit);
+    state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
+    dlg.Initialise(!app.ConfiguredEntryFolder().empty());
+    // At log-in the agent may start before the desktop's tray: look again every 2 seconds, up
+    // to 60 times, and move into the tray once it is there.
+    QTimer trayProbe;
+    int probes = 0;
+    if (!dlg.HasTray()) {
+        QObject::connect(&trayProbe, &QTimer::timeout, [&] {
+            if (QSystemTrayIcon::isSystemTrayAvailable()) {
+                dlg.AttachTray();
+                trayProbe.stop();
+            } else if (++probes >= 60) {
+                trayProbe.stop();
+            }
+        });
+        trayProbe.start(2000);
+    }
+    QApplication::exec();
+    return 0;
+}

@@ -1,0 +1,8 @@
+#include "ClinicDbCommand.h"
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    return ClinicDbCommand(std::cout, std::cerr).Run(args);
+}
