@@ -25,7 +25,10 @@ void AgentController::Changed() {
 bool AgentController::Start() {
     if (m_running)
         return false;
-    Arm();
+    // While busy the guard arms the timer when its work ends: a bulk send pumps events, and a
+    // cycle must not start inside it.
+    if (!m_busy)
+        Arm();
     m_running = true;
     m_state.firstCycle = true;
     Changed();

@@ -1,6 +1,7 @@
 #include "agent/app/CApposyncDlg.h"
 
 #include "agent/app/AgentController.h"
+#include "agent/sync/BulkSend.h"
 #include "agent/sync/OperationLog.h"
 #include "platform/Cp932.h"
 #include "platform/qt/QtText.h"
@@ -14,10 +15,12 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -127,8 +130,17 @@ void CApposyncDlg::BuildControls() {
     buttons->addWidget(ok);
     m_buttons[1] = ok;
 
+    // Shown only while a bulk send runs.
+    m_progress = new QProgressBar(this);
+    m_progress->setObjectName("bulkProgress");
+    m_progress->setFormat("%v / %m");
+    m_progress->hide();
+    auto* left = new QVBoxLayout;
+    left->addWidget(m_list, 1);
+    left->addWidget(m_progress);
+
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(m_list, 1);
+    layout->addLayout(left, 1);
     layout->addLayout(buttons);
     resize(640, 320);
 }
@@ -210,6 +222,46 @@ void CApposyncDlg::NotBuilt(const char* functionUtf8) {
     });
 }
 
+void CApposyncDlg::EnableBulkSends(WebSession& web, std::string databaseFolder) {
+    m_bulkFolder = std::move(databaseFolder);
+    BulkSend::Hooks hooks;
+    hooks.confirm = [this](const std::string& question) {
+        if (m_confirmBulk)
+            return m_confirmBulk(question);
+        QMessageBox box(QMessageBox::Question, U("Apposync"), platform::ToQString(question),
+                        QMessageBox::Ok | QMessageBox::Cancel, this);
+        return box.exec() == QMessageBox::Ok;
+    };
+    hooks.progress = [this](int current, int total) {
+        m_progress->setRange(0, std::max(total, 1));
+        m_progress->setValue(std::min(current, std::max(total, 1)));
+        m_progress->show();
+    };
+    hooks.pumpEvents = [this] {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        if (m_bulkPumpObserver)
+            m_bulkPumpObserver();
+    };
+    // The busy guard around the send already keeps the cycle timer dead; no hooks for it here.
+    m_bulk = std::make_unique<BulkSend>(web, m_log, std::move(hooks));
+}
+
+void CApposyncDlg::RunBulkSend(bool patients) {
+    if (!m_bulk) {
+        NotBuilt(patients ? "患者一括送信" : "患者メモ一括送信");
+        return;
+    }
+    if (m_bulk->Busy())
+        return;
+    m_controller.RunGuarded([&] {
+        if (patients)
+            m_bulk->SendAllPatients(m_bulkFolder);
+        else
+            m_bulk->SendAllMemos(m_bulkFolder);
+    });
+    m_progress->hide();
+}
+
 void CApposyncDlg::OnCommand(int id) {
     switch (id) {
     case C::kStart:
@@ -229,11 +281,11 @@ void CApposyncDlg::OnCommand(int id) {
         break;
     case C::kBulkPatients:
     case C::kMenuBulkPatients:
-        NotBuilt("患者一括送信");
+        RunBulkSend(true);
         break;
     case C::kBulkMemos:
     case C::kMenuBulkMemos:
-        NotBuilt("患者メモ一括送信");
+        RunBulkSend(false);
         break;
     case C::kMenuCheck:
         NotBuilt("予約重複等のチェック");

@@ -8,14 +8,19 @@
 #include <QTimer>
 #include <functional>
 #include <map>
+#include <memory>
+#include <string>
 
 class AgentController;
+class BulkSend;
 class OperationLog;
 class QAction;
 class QListWidget;
 class QMenu;
+class QProgressBar;
 class QPushButton;
 class QSystemTrayIcon;
+class WebSession;
 
 class CApposyncDlg : public QDialog {
     Q_OBJECT
@@ -40,6 +45,24 @@ public:
     // Confirms ending the agent; default: the message box "Corvane Web連携機能を終了します。"
     // with OK and Cancel. Tests replace it.
     void SetExitConfirmation(std::function<bool()> confirm) { m_confirmExit = std::move(confirm); }
+
+    // Wires buttons 1023/1024 and menu items 32782/32786 to the bulk sends over `web` for the
+    // local database folder (ending in '/'); until then they say they are not part of this
+    // build. A bulk send runs under the controller's busy guard (no cycle, no dialog, no exit
+    // meanwhile) and shows its progress in a bar below the log list; the window stays usable
+    // between records. web must outlive the window.
+    void EnableBulkSends(WebSession& web, std::string databaseFolder);
+    // The bulk sends' confirmation; default: a message box with the question, OK and Cancel.
+    // Tests replace it.
+    void SetBulkConfirmation(std::function<bool(const std::string& question)> confirm) {
+        m_confirmBulk = std::move(confirm);
+    }
+    // Called between the records of a running bulk send, after the window handled its pending
+    // events. May be empty.
+    void SetBulkPumpObserver(std::function<void()> observer) {
+        m_bulkPumpObserver = std::move(observer);
+    }
+    QProgressBar* BulkProgress() const { return m_progress; }
 
     // Runs one command of the buttons or the pop-up menu (AgentController::Command ids).
     void OnCommand(int id);
@@ -71,6 +94,7 @@ private:
     void RefreshLog();
     void PutAway();
     void NotBuilt(const char* functionUtf8);
+    void RunBulkSend(bool patients);
     void ShowAbout();
     void ShowFromTray();
     void ShowPopupAtCursor();
@@ -85,4 +109,9 @@ private:
     QSystemTrayIcon* m_tray = nullptr;
     std::function<bool()> m_confirmExit;
     bool m_exiting = false;
+    QProgressBar* m_progress = nullptr;
+    std::unique_ptr<BulkSend> m_bulk;
+    std::string m_bulkFolder;
+    std::function<bool(const std::string&)> m_confirmBulk;
+    std::function<void()> m_bulkPumpObserver;
 };

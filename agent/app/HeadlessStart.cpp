@@ -25,7 +25,13 @@ HeadlessStart::Options HeadlessStart::Parse(const std::vector<std::string>& args
             options.headless = true;
         else if (arg == "--once")
             options.once = true;
+        else if (arg == "--send-all-patients")
+            options.bulk = BulkKind::Patients;
+        else if (arg == "--send-all-memos")
+            options.bulk = BulkKind::Memos;
     }
+    if (options.bulk)
+        options.headless = true;
     if (!options.headless)
         options.once = false;
     return options;
@@ -54,4 +60,17 @@ int HeadlessStart::Run(bool once, std::ostream& out, std::ostream& err) {
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
     return runner.Run(once);
+}
+
+int HeadlessStart::RunBulk(BulkKind kind, std::ostream& out, std::ostream& err,
+                           bool replaceProgress) {
+    CApposyncApp app;
+    // A resident agent's cycles would write the same web rows at the same time.
+    if (!app.AcquireInstance(StartMode::Resident)) {
+        err << "apposync: a resident agent already runs for this user; use its window's bulk "
+               "send\n";
+        return 1;
+    }
+    app.LoadSettings();
+    return RunHeadlessBulkSend(app.Web(), kind, out, replaceProgress);
 }

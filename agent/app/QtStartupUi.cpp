@@ -50,6 +50,7 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& /*key
     // The window lives until the agent ends; the tray decides whether hiding is allowed.
     CApposyncDlg dlg(controller, log, QSystemTrayIcon::isSystemTrayAvailable());
     window = &dlg;
+    dlg.EnableBulkSends(app.Web(), app.DatabaseFolder());
     // Marks the window: a second start of the agent raises it.
     platform::ActivationServer activation(StartMode::PropertyName(StartMode::Resident), &dlg);
 

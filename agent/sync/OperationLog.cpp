@@ -87,9 +87,14 @@ void OperationLog::Store(const std::string& label, const std::string& text,
     }
     tagWebLog rec;
     std::memset(&rec, 0, sizeof rec);
-    std::snprintf(rec.number, sizeof rec.number, "%s%05d", date, sequence);
-    std::snprintf(rec.time, sizeof rec.time, "%02d%02d%02d%03d", now.hour, now.minute, now.second,
+    // Formatted into roomy buffers and copied: the fields are exactly as wide as the values.
+    char number[32];
+    std::snprintf(number, sizeof number, "%s%05d", date, sequence);
+    std::memcpy(rec.number, number, std::min(std::strlen(number), sizeof rec.number - 1));
+    char time[32];
+    std::snprintf(time, sizeof time, "%02d%02d%02d%03d", now.hour, now.minute, now.second,
                   now.millisecond);
+    std::memcpy(rec.time, time, std::min(std::strlen(time), sizeof rec.time - 1));
     // Cut on whole characters so a reader never meets half a double-byte character.
     const std::string message =
         platform::Cp932Cut("[" + label + "]" + text, sizeof rec.message - 1);

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "agent/sync/PendingAppointments.h"
 #include "agent/sync/PublishAppointment.h"
 #include "agent/sync/ReadEntryLines.h"
 #include "platform/Cp932.h"
@@ -48,20 +49,20 @@ bool ProcessAppointmentEntry(SyncContext& ctx, const std::string& path) {
     switch (operation) {
     case kAppoPublish: {
         const bool done = PublishAppointment(ctx, operation, key);
-        if (done) {
-            // HOOK(standby): SyncPendingForReservation(ctx, key) belongs here; its result does
-            // not change the file's fate. It comes with the standby exchanges.
-        }
+        // The standby row follows the published reservation; its result does not change the
+        // file's fate.
+        if (done)
+            SyncPendingForReservation(ctx, key);
         return done;
     }
     case kAppoDelete:
     case kAppoPublishNoPending:
         return PublishAppointment(ctx, operation, key);
     case kAppoStandbyPublish:
-    case kAppoStandbyDelete:
-        // HOOK(standby): return PublishStandbyEntry(ctx, operation, key). Until the standby
-        // exchanges exist the file stays in the folder, so no standby change is lost.
-        return false;
+    case kAppoStandbyDelete: {
+        const int kind = operation == kAppoStandbyDelete ? kStandbyDelete : kStandbyPublish;
+        return PublishStandbyEntry(ctx, kind, key) != 0;
+    }
     }
     return true;
 }

@@ -2,12 +2,22 @@
 
 #include "agent/core/AgentSettings.h"
 #include "agent/core/WebSchema.h"
+#include "agent/sync/FirstVisitBookings.h"
 #include "agent/sync/ImportSystemInfo.h"
+#include "agent/sync/PendingAppointments.h"
 #include "agent/sync/ProcessAppCheckIns.h"
+#include "agent/sync/ProcessMemoEntry.h"
+#include "agent/sync/ProcessNoticeEntry.h"
+#include "agent/sync/ProcessPatientEntry.h"
+#include "agent/sync/ProcessSaleEntry.h"
 #include "agent/sync/SettingsPublish.h"
 #include "agent/sync/SyncWebLogins.h"
 
 namespace {
+
+void FirstVisitBookingsStep(SyncContext& ctx) {
+    ProcessFirstVisitBookings(ctx, ctx.firstCycleFlag);
+}
 
 void UpgradeSchemaStep(SyncContext& ctx) {
     // The upgrade reports nothing; an incomplete upgrade is simply tried again next cycle.
@@ -32,11 +42,11 @@ const std::vector<SyncStep>& WebSetupSteps() {
 const std::vector<SyncStep>& WebToLocalSteps() {
     static const std::vector<SyncStep> steps = {
         {"ProcessAppCheckIns", ProcessAppCheckIns},
-        {"ProcessFirstVisitCancellations", nullptr},
-        {"ProcessStandbyCancellations", nullptr},
-        {"ProcessFirstVisitBookings", nullptr}, // reads ctx.firstCycleFlag
+        {"ProcessFirstVisitCancellations", ProcessFirstVisitCancellations},
+        {"ProcessStandbyCancellations", ProcessStandbyCancellations},
+        {"ProcessFirstVisitBookings", FirstVisitBookingsStep}, // with ctx.firstCycleFlag
         {"ProcessWebChangeRequests", nullptr},
-        {"ProcessStandbyConfirmations", nullptr},
+        {"ProcessStandbyConfirmations", ProcessStandbyConfirmations},
     };
     return steps;
 }
@@ -48,10 +58,10 @@ const SyncStep& WebLoginStep() {
 
 const std::vector<EntryStep>& EntrySteps() {
     static const std::vector<EntryStep> steps = {
-        {"ProcessPatientEntry", &EntryLists::patients, nullptr},
-        {"ProcessSaleEntry", &EntryLists::sales, nullptr},
-        {"ProcessMemoEntry", &EntryLists::memos, nullptr},
-        {"ProcessNoticeEntry", &EntryLists::notices, nullptr},
+        {"ProcessPatientEntry", &EntryLists::patients, ProcessPatientEntry},
+        {"ProcessSaleEntry", &EntryLists::sales, ProcessSaleEntry},
+        {"ProcessMemoEntry", &EntryLists::memos, ProcessMemoEntry},
+        {"ProcessNoticeEntry", &EntryLists::notices, ProcessNoticeEntry},
     };
     return steps;
 }

@@ -111,8 +111,8 @@ TEST(EntryQueue, OperationWordsAndKeyLines) {
          {"insert.txt", "update.txt", "lower.txt", "unknown.txt", "nokey.txt", "otherkey.txt",
           "emptykey.txt", "empty.txt", "delete.txt", "del1.txt", "del2.txt", "gone.txt", "lf.txt"})
         EXPECT_FALSE(clinic.EntryExists(name)) << name;
-    // Standby entries wait for the standby exchange.
-    EXPECT_TRUE(clinic.EntryExists("standby.txt"));
+    // A standby entry that does not exist locally has no web row to remove: done.
+    EXPECT_FALSE(clinic.EntryExists("standby.txt"));
 
     // DELETE: row gone; a standby entry still points at it, so the waiting request is reset.
     EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM appointments WHERE appo_key='0000000105'"), 0);
@@ -205,16 +205,18 @@ TEST(EntryQueue, BlockedSlotGuestVisitsAndHiddenPayments) {
     EXPECT_EQ(Col(db, "patient_key", "0000000206"), "0000009999");
     EXPECT_EQ(Col(db, "patient_name", "0000000206"), "<NULL>");
 
-    // Payments hidden: amounts 0, payment files gone unread; the other kinds wait for their
-    // exchanges.
+    // Payments hidden: amounts 0, payment files gone unread; the other kinds are sent (the memo
+    // is not in the local database, so there is nothing to send for it).
     EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM appointments WHERE amount<>0"), 0);
     EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM appointments"), 6);
     EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM payment_histories"), 0);
     EXPECT_FALSE(clinic.EntryExists("a.sale"));
     EXPECT_FALSE(clinic.EntryExists("b.SALE"));
-    EXPECT_TRUE(clinic.EntryExists("c.memo"));
-    EXPECT_TRUE(clinic.EntryExists("d.notice"));
-    EXPECT_TRUE(clinic.EntryExists("0000000001.pat"));
+    EXPECT_FALSE(clinic.EntryExists("c.memo"));
+    EXPECT_FALSE(clinic.EntryExists("d.notice"));
+    EXPECT_FALSE(clinic.EntryExists("0000000001.pat"));
+    EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM notifications"), 1);
+    EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM patient_infos WHERE patient_key='0000000001'"), 1);
 }
 
 TEST(EntryQueue, RequestStepsRunAgainAfterEveryBatch) {

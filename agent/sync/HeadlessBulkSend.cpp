@@ -1,0 +1,57 @@
+#include "agent/sync/HeadlessBulkSend.h"
+
+#include <csignal>
+
+#include "agent/core/AgentSettings.h"
+#include "agent/core/SystemClock.h"
+#include "agent/core/WebSession.h"
+#include "agent/sync/BulkSend.h"
+#include "agent/sync/HeadlessRunner.h"
+#include "agent/sync/IWebLogTable.h"
+#include "agent/sync/OperationLog.h"
+#include "platform/Cp932.h"
+
+namespace {
+
+extern "C" void OnBulkStopSignal(int) {
+    HeadlessRunner::RequestStop();
+}
+
+} // namespace
+
+int RunHeadlessBulkSend(WebSession& web, BulkKind kind, std::ostream& out, bool replaceProgress) {
+    struct sigaction sa {};
+    sa.sa_handler = OnBulkStopSignal;
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGINT, &sa, nullptr);
+    sigaction(SIGTERM, &sa, nullptr);
+
+    const std::string folder = AgentSettings::DatabaseFolder();
+    OperationLog log(SystemClock::Instance(), LocalWebLogTables());
+    log.SetDatabaseFolder(folder);
+    log.SetLostConnectionHandler([&web] { web.RaiseReconnect(); });
+    bool progressShown = false; // a progress line without its line end is on the terminal
+    log.AddListener([&](const std::string& line, bool progress) {
+        if (replaceProgress && progress) {
+            out << '\r' << platform::Cp932ToUtf8(line);
+            progressShown = true;
+        } else {
+            if (progressShown)
+                out << '\n';
+            progressShown = false;
+            out << platform::Cp932ToUtf8(line) << '\n';
+        }
+        out.flush();
+    });
+
+    BulkSend::Hooks hooks;
+    hooks.stopRequested = [] { return HeadlessRunner::StopRequested(); };
+    BulkSend bulk(web, log, std::move(hooks));
+    const BulkSend::Result result =
+        kind == BulkKind::Patients ? bulk.SendAllPatients(folder) : bulk.SendAllMemos(folder);
+    if (!result.ran)
+        out << "nothing sent: the local database names no entry folder, or a database could not "
+               "be opened\n";
+    out.flush();
+    return result.ran && result.completed ? 0 : 1;
+}

@@ -1,0 +1,70 @@
+#include "agent/sync/PendingSettings.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "agent/core/AgentSettings.h"
+
+namespace keys = settingkeys;
+
+namespace {
+
+// Leading decimal number of a text (optional sign), 0 when there is none.
+int LeadingNumber(const std::string& s) {
+    return static_cast<int>(std::strtol(s.c_str(), nullptr, 10));
+}
+
+std::string UnderscoresToCommas(std::string s) {
+    std::replace(s.begin(), s.end(), '_', ',');
+    return s;
+}
+
+} // namespace
+
+PendingSettings PendingSettings::Read() {
+    PendingSettings s;
+    s.m_type = CommaList(AgentSettings::Get(keys::kPendingType));
+    s.m_changeOk = CommaList(AgentSettings::Get(keys::kPendingChangeOk));
+    s.m_typeTime = CommaList(AgentSettings::Get(keys::kPendingTypeTime));
+    s.m_typeUnit = CommaList(AgentSettings::Get(keys::kPendingTypeUnit));
+    s.m_typeDoctor = CommaList(AgentSettings::Get(keys::kPendingTypeDoctor));
+    s.m_typeDay = CommaList(AgentSettings::Get(keys::kPendingTypeDay));
+    s.m_hidden = AgentSettings::Get(keys::kHiddenAppoTypes);
+    s.m_time = AgentSettings::Get(keys::kPendingTime);
+    return s;
+}
+
+int PendingSettings::AllowedIndex(const std::string& type) const {
+    const int i = m_type.Find(type);
+    if (i < 0)
+        return -1;
+    if (m_changeOk.Has(i) && m_changeOk.Item(i) != "1")
+        return -1;
+    return i;
+}
+
+int PendingSettings::TypeTime(int i) const {
+    return LeadingNumber(m_typeTime.ItemOr(i, ""));
+}
+
+std::string PendingSettings::TypeUnits(int i) const {
+    return UnderscoresToCommas(m_typeUnit.ItemOr(i, ""));
+}
+
+std::string PendingSettings::TypeDoctors(int i) const {
+    return UnderscoresToCommas(m_typeDoctor.ItemOr(i, ""));
+}
+
+void PendingSettings::TypeDays(int i, int& before, int& after) const {
+    before = after = 0;
+    const std::string entry = m_typeDay.ItemOr(i, "");
+    const auto dash = entry.find('-');
+    if (dash == std::string::npos)
+        return;
+    before = LeadingNumber(entry.substr(0, dash));
+    after = LeadingNumber(entry.substr(dash + 1));
+}
+
+bool PendingSettings::Hidden(const std::string& type) const {
+    return !type.empty() && m_hidden.find(type) != std::string::npos;
+}

@@ -1,0 +1,57 @@
+#include "agent/sync/ProcessPatientEntry.h"
+
+#include "agent/sync/PublishPatient.h"
+#include "agent/sync/RecordText.h"
+#include "platform/Cp932.h"
+
+using platform::J;
+
+namespace {
+
+// The file name without folder and extension.
+std::string PatientKeyOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos)
+        name.erase(dot);
+    return name;
+}
+
+std::string OutcomeWord(int result) {
+    switch (result) {
+    case kPublishLost:
+        return J("(停止) ");
+    case kPublishUpdated:
+        return J("(更新) ");
+    case kPublishAdded:
+        return J("(追加) ");
+    default:
+        return J("(失敗) ");
+    }
+}
+
+} // namespace
+
+bool ProcessPatientEntry(SyncContext& ctx, const std::string& path) {
+    const std::string key = PatientKeyOf(path);
+    if (key.empty())
+        return true;
+    CPatientDB& patient = ctx.tables.patient;
+    CPatientDB2& second = ctx.tables.patient2;
+    const int rc = patient.GetPatientData(&second, key);
+    if (rc != 0) {
+        // Not there (yet): the file waits for the patient. A read error is worth a line.
+        if (rc != PelmoStatus::kNotFound)
+            ctx.log.WriteLog(OperationLog::Error, patient.GetLastDBErr(), key);
+        return false;
+    }
+    const int result =
+        PublishPatient(ctx.web, ctx.log, patient.m_rec, second.m_rec, ctx.state.showIdCut);
+    ctx.log.WriteLog(OperationLog::Info,
+                     J("患者送信") + OutcomeWord(result) + RecordText(patient.m_rec.displayNo) +
+                         " " + RecordText(patient.m_rec.name),
+                     key);
+    ctx.state.patientDirectory.UpdatePatientDirectoryEntry(patient.m_rec, second.m_rec, ctx.clock);
+    return result != kPublishFailed;
+}

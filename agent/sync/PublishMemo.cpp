@@ -1,0 +1,52 @@
+#include "agent/sync/PublishMemo.h"
+
+#include "agent/core/CDBException.h"
+#include "agent/core/SqlLiterals.h"
+#include "agent/core/WebSession.h"
+#include "agent/sync/FillStatement.h"
+#include "agent/sync/OperationLog.h"
+#include "agent/sync/PublishHelpers.h"
+#include "agent/sync/PublishPatient.h"
+#include "agent/sync/RecordText.h"
+
+namespace {
+
+constexpr const char* kSelect = "SELECT * FROM memo WHERE patient_key=%s AND treatment_id=%s";
+constexpr const char* kUpdate =
+    "UPDATE memo SET date=%s,memo=%s WHERE patient_key=%s AND treatment_id=%s";
+constexpr const char* kInsert =
+    "INSERT INTO memo(patient_key,treatment_id,date,memo) VALUES(%s,%s,%s,%s)";
+
+std::string Statement(CDatabase& db, const tagMemo& memo, bool& exists) {
+    const std::string key = SqlText(RecordText(memo.patientKey));
+    const std::string number = SqlText(RecordText(memo.memoNo));
+    bool opened = false;
+    exists = WebRowExists(db, FillStatement(kSelect, {key, number}), &opened);
+    if (!opened)
+        return {};
+    const std::string date = SqlDate(RecordText(memo.date));
+    const std::string text = SqlText(RecordText(memo.text));
+    return exists ? FillStatement(kUpdate, {date, text, key, number})
+                  : FillStatement(kInsert, {key, number, date, text});
+}
+
+} // namespace
+
+std::string MemoRowStatement(CDatabase& db, const tagMemo& memo) {
+    bool exists = false;
+    return Statement(db, memo, exists);
+}
+
+int PublishMemo(WebSession& web, OperationLog& log, const tagMemo& memo) {
+    try {
+        bool exists = false;
+        const std::string sql = Statement(web.Database(), memo, exists);
+        if (sql.empty())
+            return kPublishFailed;
+        web.Database().ExecuteSQL(sql);
+        return exists ? kPublishUpdated : kPublishAdded;
+    } catch (const CDBException& e) {
+        log.WriteLog(OperationLog::SqlError, e.m_strError, RecordText(memo.patientKey));
+        return e.IsLostConnection() ? kPublishLost : kPublishFailed;
+    }
+}

@@ -1,0 +1,74 @@
+#include "agent/sync/PublishPatient.h"
+
+#include "agent/core/CDBException.h"
+#include "agent/core/SqlLiterals.h"
+#include "agent/core/WebSession.h"
+#include "agent/sync/FillStatement.h"
+#include "agent/sync/OperationLog.h"
+#include "agent/sync/PublishHelpers.h"
+#include "agent/sync/RecordText.h"
+#include "outside/tools/CTools.h"
+
+namespace {
+
+constexpr const char* kSelect = "SELECT * FROM patient_infos WHERE patient_key=%s";
+constexpr const char* kUpdate =
+    "UPDATE patient_infos SET patient_id=%s,patient_name=%s,patient_name_kana=%s,"
+    "patient_birthday=%s,patient_tel=%s,patient_comment=%s,patient_characteristic=%s "
+    "WHERE patient_key=%s";
+constexpr const char* kInsert =
+    "INSERT INTO patient_infos(patient_key,patient_id,patient_name,patient_name_kana,"
+    "patient_birthday,patient_tel,patient_comment,patient_characteristic) "
+    "VALUES(%s,%s,%s,%s,%s,%s,%s,%s)";
+
+} // namespace
+
+std::string CutDisplayNumber(std::string displayNo, int showIdCut) {
+    TrimTrailingBlanks(displayNo);
+    if (showIdCut == 1) {
+        while (displayNo.size() > 1) {
+            const size_t last = LastCharacterStart(displayNo);
+            if (displayNo.size() - last != 2)
+                break;
+            displayNo.erase(last);
+            TrimTrailingBlanks(displayNo);
+        }
+    } else if (showIdCut == 2) {
+        // Trail bytes never fall into '0'..'9', so a byte filter cannot pick half a character.
+        std::string digits;
+        for (char c : CTools::GetHalfKana(displayNo))
+            if (c >= '0' && c <= '9')
+                digits += c;
+        displayNo = digits;
+    }
+    return displayNo;
+}
+
+int PublishPatient(WebSession& web, OperationLog& log, const tagPatient& patient,
+                   const tagPatient2& second, int showIdCut) {
+    const std::string rawKey = RecordText(patient.key);
+    const std::string key = SqlText(rawKey);
+    try {
+        bool opened = false;
+        const bool exists = WebRowExists(web.Database(), FillStatement(kSelect, {key}), &opened);
+        if (!opened)
+            return kPublishFailed;
+        const std::string id = SqlText(CutDisplayNumber(RecordText(patient.displayNo), showIdCut));
+        const std::string name = SqlText(RecordText(patient.name));
+        const std::string kana = SqlText(RecordText(patient.kana));
+        const std::string birthday = SqlDate(RecordText(patient.birthday));
+        const std::string tel = SqlText(RecordText(patient.tel));
+        const std::string comment = SqlText(RecordText(patient.comment));
+        const std::string characteristic = SqlText(RecordText(second.characteristic));
+        const std::string sql =
+            exists ? FillStatement(kUpdate,
+                                   {id, name, kana, birthday, tel, comment, characteristic, key})
+                   : FillStatement(kInsert,
+                                   {key, id, name, kana, birthday, tel, comment, characteristic});
+        web.Database().ExecuteSQL(sql);
+        return exists ? kPublishUpdated : kPublishAdded;
+    } catch (const CDBException& e) {
+        log.WriteLog(OperationLog::SqlError, e.m_strError, rawKey);
+        return e.IsLostConnection() ? kPublishLost : kPublishFailed;
+    }
+}

@@ -1,0 +1,156 @@
+#include "StandbyClinic.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+
+#include "WebDbValues.h"
+#include "agent/core/AgentSettings.h"
+#include "agent/core/WebSchema.h"
+#include "outside/pelmodb/CPelmoDBSys.h"
+#include "platform/Cp932.h"
+#include "platform/FileOps.h"
+#include "platform/Profile.h"
+
+using platform::J;
+
+namespace {
+
+template <std::size_t N> void Put(char (&dst)[N], const std::string& src) {
+    std::memset(dst, 0, N);
+    std::memcpy(dst, src.data(), std::min(src.size(), N - 1));
+}
+
+} // namespace
+
+std::string Utf8Field(const char* field, std::size_t n) {
+    return platform::Cp932ToUtf8(std::string(field, strnlen(field, n)));
+}
+
+StandbyClinic::StandbyClinic() : m_db(m_dir.Path() + "db/"), m_session(WebDbValues(m_web)) {
+    platform::MakeDirs(m_db);
+    std::string err;
+    if (CPelmoDBSys::CreateDatabase(m_db, err) != 0)
+        ADD_FAILURE() << "cannot create clinic database: " << err;
+    AgentSettings::SetProfileFile(m_db + "Apposync.ini");
+    if (!m_session.OpenWebConnection())
+        ADD_FAILURE() << "cannot open the web session";
+    EXPECT_TRUE(UpgradeWebSchema(m_session.Database(), AgentSettings::ProfileFile()));
+    m_tables = std::make_unique<LocalTables>(m_db);
+    FreshLog();
+}
+
+StandbyClinic::~StandbyClinic() {
+    m_ctx.reset();
+    m_tables.reset();
+    m_session.Close();
+    AgentSettings::SetProfileFile("");
+}
+
+void StandbyClinic::FreshLog() {
+    m_log = std::make_unique<OperationLog>(clock, LocalWebLogTables());
+    m_log->SetDatabaseFolder(m_db);
+    m_log->AddListener(
+        [this](const std::string& line, bool) { m_lines.push_back(platform::Cp932ToUtf8(line)); });
+    m_ctx = std::make_unique<SyncContext>(SyncContext{m_session,
+                                                      *m_log,
+                                                      clock,
+                                                      m_state,
+                                                      *m_tables,
+                                                      m_db,
+                                                      m_db + "EntryToWeb/",
+                                                      "",
+                                                      {},
+                                                      0,
+                                                      false});
+    m_lines.clear();
+}
+
+std::vector<std::string> StandbyClinic::TakeLines() {
+    std::vector<std::string> out;
+    out.swap(m_lines);
+    return out;
+}
+
+int StandbyClinic::Count(const std::vector<std::string>& lines, const std::string& utf8) {
+    int n = 0;
+    for (const auto& l : lines)
+        if (l.find(utf8) != std::string::npos)
+            ++n;
+    return n;
+}
+
+void StandbyClinic::Set(const std::string& section, const std::string& key,
+                        const std::string& utf8) const {
+    platform::WriteProfileString(m_db + "Apposync.ini", section, key, J(utf8));
+}
+
+void StandbyClinic::AddPatient(const std::string& key, const std::string& displayNo,
+                               const std::string& nameUtf8, const std::string& kanaUtf8) {
+    CPatientDB p(m_db, 1);
+    Put(p.m_rec.key, key);
+    Put(p.m_rec.displayNo, displayNo);
+    Put(p.m_rec.name, J(nameUtf8));
+    Put(p.m_rec.kana, J(kanaUtf8));
+    ASSERT_EQ(p.Insert(), 0) << p.GetLastDBErr();
+}
+
+void StandbyClinic::AddReservation(const LocalReservation& r) {
+    CReservationDB res(m_db, 1);
+    tagReservation& m = res.m_rec;
+    Put(m.key, r.key);
+    Put(m.patientKey, r.patient);
+    Put(m.date, r.date);
+    Put(m.start, r.start);
+    Put(m.end, r.end);
+    Put(m.unit, r.unit);
+    Put(m.doctor, r.doctor);
+    Put(m.type, r.type);
+    Put(m.memo, J(r.memo));
+    m.status = r.status;
+    m.pendingId = r.pendingId;
+    ASSERT_EQ(res.Insert(1), 0) << res.GetLastDBErr();
+}
+
+void StandbyClinic::AddStandby(const std::string& key, const std::string& patient,
+                               const std::string& from, const std::string& to,
+                               const std::string& type, const std::string& reservationKey) {
+    CReservationStandbyDB s(m_db, 1);
+    Put(s.m_rec.key, key);
+    Put(s.m_rec.patientKey, patient);
+    Put(s.m_rec.periodFrom, from);
+    Put(s.m_rec.periodTo, to);
+    Put(s.m_rec.type, type);
+    Put(s.m_rec.reservationKey, reservationKey);
+    Put(s.m_rec.detail, J("定期検診"));
+    ASSERT_EQ(s.Insert(), 0) << s.GetLastDBErr();
+}
+
+std::optional<tagReservation> StandbyClinic::Reservation(const std::string& key) const {
+    CReservationDB res(m_db, 0);
+    if (res.GetReservationData(key) != 0)
+        return std::nullopt;
+    return res.m_rec;
+}
+
+std::optional<tagReservationStandby> StandbyClinic::Standby(const std::string& key) const {
+    CReservationStandbyDB s(m_db, 0);
+    if (s.GetReservationStandbyData(key) != 0)
+        return std::nullopt;
+    return s.m_rec;
+}
+
+std::vector<tagReservation> StandbyClinic::AllReservations() const {
+    std::vector<tagReservation> out;
+    CReservationDB res(m_db, 0);
+    res.SetKey(0);
+    for (int rc = res.GetFIRST(); rc == 0; rc = res.GetNEXT())
+        out.push_back(res.m_rec);
+    return out;
+}
+
+std::string StandbyClinic::JapanDate(int days) const {
+    return m_web
+        .Scalar("SELECT DATE_ADD(DATE(CONVERT_TZ(CURRENT_TIME,'UTC','Asia/Tokyo')), INTERVAL " +
+                std::to_string(days) + " DAY)")
+        .value_or("");
+}

@@ -1,0 +1,85 @@
+#pragma once
+// A temporary clinic for the standby and first-visit exchange tests: a fresh local database with
+// "Apposync.ini" as the profile file, a fresh web database (schema brought up to date) with an
+// open agent session, and the context an exchange runs with. Texts given to the helpers are
+// UTF-8 and stored as CP932.
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FakeClock.h"
+#include "TempDir.h"
+#include "WebDb.h"
+#include "agent/core/WebSession.h"
+#include "agent/sync/EngineState.h"
+#include "agent/sync/LocalTables.h"
+#include "agent/sync/OperationLog.h"
+#include "agent/sync/SyncContext.h"
+
+struct LocalReservation {
+    std::string key{}, patient{}, date = "20240310", start = "1000", end = "1030", unit = "1",
+                                  doctor = "D1", type = "01", memo{};
+    char status = 0;
+    long long pendingId = 0;
+};
+
+class StandbyClinic {
+public:
+    StandbyClinic();
+    ~StandbyClinic();
+
+    // The context for one exchange run (the log is the current "process's").
+    SyncContext& Ctx() { return *m_ctx; }
+    // The same context on other local tables (for a book that cannot be read).
+    SyncContext CtxWith(LocalTables& tables) {
+        const SyncContext& c = *m_ctx;
+        return SyncContext{c.web,         c.log,        c.clock, c.state, tables, c.databaseFolder,
+                           c.entryFolder, c.clinicCode, {},      0,       false};
+    }
+    // A new log, as after a restart of the agent (the old one's repeat filter is gone).
+    void FreshLog();
+    // Log lines written since the last FreshLog/TakeLines, UTF-8, oldest first.
+    std::vector<std::string> TakeLines();
+    // Lines containing the UTF-8 text.
+    static int Count(const std::vector<std::string>& lines, const std::string& utf8);
+
+    void Set(const std::string& section, const std::string& key, const std::string& utf8) const;
+
+    void AddPatient(const std::string& key, const std::string& displayNo,
+                    const std::string& nameUtf8, const std::string& kanaUtf8 = {});
+    void AddReservation(const LocalReservation& r);
+    void AddStandby(const std::string& key, const std::string& patient, const std::string& from,
+                    const std::string& to, const std::string& type,
+                    const std::string& reservationKey = {});
+    // Fresh copies read from the database; nullopt when missing.
+    std::optional<tagReservation> Reservation(const std::string& key) const;
+    std::optional<tagReservationStandby> Standby(const std::string& key) const;
+    std::vector<tagReservation> AllReservations() const;
+
+    // The web helper's connection (UTF-8 <-> CP932 left to the caller: use J()).
+    const WebDb& Web() const { return m_web; }
+    // Japan's date on the server moved by days, "YYYY-MM-DD" (as the statements compute today).
+    std::string JapanDate(int days) const;
+
+    const std::string& Folder() const { return m_db; }
+    FakeClock clock{{2024, 3, 1, 9, 0, 0, 0}};
+
+private:
+    TempDir m_dir;
+    std::string m_db;
+    WebDb m_web;
+    WebSession m_session;
+    EngineState m_state;
+    std::unique_ptr<OperationLog> m_log;
+    std::unique_ptr<LocalTables> m_tables;
+    std::unique_ptr<SyncContext> m_ctx;
+    std::vector<std::string> m_lines;
+};
+
+// A text field of a record as UTF-8.
+template <std::size_t N> std::string Utf8Of(const char (&field)[N]);
+std::string Utf8Field(const char* field, std::size_t n);
+template <std::size_t N> std::string Utf8Of(const char (&field)[N]) {
+    return Utf8Field(field, N);
+}
