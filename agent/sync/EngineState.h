@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "agent/core/LocalDateTime.h"
 #include "agent/sync/PatientDirectory.h"
 
 struct EngineState {

@@ -12,6 +12,7 @@
 #include "agent/sync/ProcessSaleEntry.h"
 #include "agent/sync/SettingsPublish.h"
 #include "agent/sync/SyncWebLogins.h"
+#include "agent/sync/WebChangeRequests.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ const std::vector<SyncStep>& WebToLocalSteps() {
         {"ProcessFirstVisitCancellations", ProcessFirstVisitCancellations},
         {"ProcessStandbyCancellations", ProcessStandbyCancellations},
         {"ProcessFirstVisitBookings", FirstVisitBookingsStep}, // with ctx.firstCycleFlag
-        {"ProcessWebChangeRequests", nullptr},
+        {"ProcessWebChangeRequests", ProcessWebChangeRequests},
         {"ProcessStandbyConfirmations", ProcessStandbyConfirmations},
     };
     return steps;

@@ -3,6 +3,7 @@
 
 #include "EngineTestAgent.h"
 #include "TestClinic.h"
+#include "agent/core/AgentSettings.h"
 #include "agent/core/CRecordset.h"
 #include "agent/core/FieldText.h"
 #include "agent/sync/ProcessAppointmentEntry.h"
@@ -232,6 +233,18 @@ TEST(EntryQueue, RequestStepsRunAgainAfterEveryBatch) {
         clinic.AddReservation(r);
         clinic.Entry(std::string(key) + ".txt", std::string("INSERT\r\nRegNo=") + key + "\r\n");
     }
+    // A patient's request to move another reservation onto the full slot: the change-request
+    // exchange of the cycle refuses it.
+    AgentSettings::Set(settingkeys::kPendingType, "01");
+    AgentSettings::Set(settingkeys::kPendingChangeOk, "1");
+    AgentSettings::Set(settingkeys::kPendingTypeUnit, "1");
+    AgentSettings::Set(settingkeys::kUnitType, 0);
+    r.key = "0000000399";
+    r.date = "20240111";
+    clinic.AddReservation(r);
+    db.Exec("INSERT INTO appointments(appo_key,patient_key,appo_date,appo_start_time,"
+            "appo_end_time,unit_id,pic_id,status_flag,updated_at) VALUES('0000000399',"
+            "'0000000001','2024-01-10','10:00:00','10:30:00','1','D1',2,'2024-01-04 18:00:00')");
     EngineTestAgent agent(WebDbValues(db));
     EXPECT_TRUE(agent.state.firstCycle);
     ASSERT_TRUE(agent.Run().completed);
@@ -248,7 +261,8 @@ TEST(EntryQueue, RequestStepsRunAgainAfterEveryBatch) {
     }
     EXPECT_EQ(filesBefore, (std::vector<int>{0, 20, 40}));
     EXPECT_EQ(files, 45);
-    EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM appointments"), 45);
+    EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM appointments"), 46);
+    EXPECT_EQ(Col(db, "status_flag", "0000000399"), "1");
 
     // The fixed order of one cycle's web side.
     const std::vector<std::string> head(agent.steps.begin(), agent.steps.begin() + 14);
