@@ -10,6 +10,7 @@
 #include "agent/sync/ProcessNoticeEntry.h"
 #include "agent/sync/ProcessPatientEntry.h"
 #include "agent/sync/ProcessSaleEntry.h"
+#include "agent/sync/SettingsPublish.h"
 #include "agent/sync/SyncWebLogins.h"
 #include "agent/sync/WebChangeRequests.h"
 
@@ -28,10 +29,13 @@ void UpgradeSchemaStep(SyncContext& ctx) {
 
 const std::vector<SyncStep>& WebSetupSteps() {
     static const std::vector<SyncStep> steps = {
-        {"UpgradeWebSchema", UpgradeSchemaStep}, {"ImportSystemInfo", ImportSystemInfo},
-        {"PublishHospitalInfo", nullptr},        {"PublishClosedDays", nullptr},
-        {"PublishAppoTimes", nullptr},           {"PublishFirstAppoTimes", nullptr},
-        {"PublishStaffsAndAppoTypes", nullptr},
+        {"UpgradeWebSchema", UpgradeSchemaStep},
+        {"ImportSystemInfo", ImportSystemInfo},
+        {"PublishHospitalInfo", PublishHospitalInfo},
+        {"PublishClosedDays", PublishClosedDays},
+        {"PublishAppoTimes", PublishAppoTimes},
+        {"PublishFirstAppoTimes", PublishFirstAppoTimes},
+        {"PublishStaffsAndAppoTypes", PublishStaffsAndAppoTypes},
     };
     return steps;
 }

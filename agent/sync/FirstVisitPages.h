@@ -1,0 +1,14 @@
+#pragma once
+// How many first-visit consultation pages the settings hold.
+#include <algorithm>
+
+#include "agent/core/AgentSettings.h"
+
+// The booking settings dialog offers at most this many pages.
+inline constexpr int kMaxFirstVisitPages = 9;
+
+// "FRIST_APPOINTMENTS"/"PAGE_NUM": below 2 means one page; a larger value than the dialog can
+// store is cut so a broken value cannot make one cycle walk endless pages.
+inline int FirstVisitPageCount() {
+    return std::clamp(AgentSettings::Get(settingkeys::kFirstPageNum), 1, kMaxFirstVisitPages);
+}
