@@ -3,34 +3,20 @@
 #include <cstring>
 #include <gtest/gtest.h>
 
+#include "RecordText.h"
 #include "WebDbValues.h"
 #include "agent/core/AgentSettings.h"
 #include "agent/core/WebSchema.h"
-#include "outside/pelmodb/CPelmoDBSys.h"
 #include "platform/Cp932.h"
-#include "platform/FileOps.h"
 #include "platform/Profile.h"
 
 using platform::J;
-
-namespace {
-
-template <std::size_t N> void Put(char (&dst)[N], const std::string& src) {
-    std::memset(dst, 0, N);
-    std::memcpy(dst, src.data(), std::min(src.size(), N - 1));
-}
-
-} // namespace
 
 std::string Utf8Field(const char* field, std::size_t n) {
     return platform::Cp932ToUtf8(std::string(field, strnlen(field, n)));
 }
 
-StandbyClinic::StandbyClinic() : m_db(m_dir.Path() + "db/"), m_session(WebDbValues(m_web)) {
-    platform::MakeDirs(m_db);
-    std::string err;
-    if (CPelmoDBSys::CreateDatabase(m_db, err) != 0)
-        ADD_FAILURE() << "cannot create clinic database: " << err;
+StandbyClinic::StandbyClinic() : m_db(m_clinic.DatabaseFolder()), m_session(WebDbValues(m_web)) {
     AgentSettings::SetProfileFile(m_db + "Apposync.ini");
     if (!m_session.OpenWebConnection())
         ADD_FAILURE() << "cannot open the web session";
@@ -87,25 +73,25 @@ void StandbyClinic::Set(const std::string& section, const std::string& key,
 void StandbyClinic::AddPatient(const std::string& key, const std::string& displayNo,
                                const std::string& nameUtf8, const std::string& kanaUtf8) {
     CPatientDB p(m_db, 1);
-    Put(p.m_rec.key, key);
-    Put(p.m_rec.displayNo, displayNo);
-    Put(p.m_rec.name, J(nameUtf8));
-    Put(p.m_rec.kana, J(kanaUtf8));
+    PutText(p.m_rec.key, key);
+    PutText(p.m_rec.displayNo, displayNo);
+    PutText(p.m_rec.name, J(nameUtf8));
+    PutText(p.m_rec.kana, J(kanaUtf8));
     ASSERT_EQ(p.Insert(), 0) << p.GetLastDBErr();
 }
 
 void StandbyClinic::AddReservation(const LocalReservation& r) {
     CReservationDB res(m_db, 1);
     tagReservation& m = res.m_rec;
-    Put(m.key, r.key);
-    Put(m.patientKey, r.patient);
-    Put(m.date, r.date);
-    Put(m.start, r.start);
-    Put(m.end, r.end);
-    Put(m.unit, r.unit);
-    Put(m.doctor, r.doctor);
-    Put(m.type, r.type);
-    Put(m.memo, J(r.memo));
+    PutText(m.key, r.key);
+    PutText(m.patientKey, r.patient);
+    PutText(m.date, r.date);
+    PutText(m.start, r.start);
+    PutText(m.end, r.end);
+    PutText(m.unit, r.unit);
+    PutText(m.doctor, r.doctor);
+    PutText(m.type, r.type);
+    PutText(m.memo, J(r.memo));
     m.status = r.status;
     m.pendingId = r.pendingId;
     ASSERT_EQ(res.Insert(1), 0) << res.GetLastDBErr();
@@ -115,13 +101,13 @@ void StandbyClinic::AddStandby(const std::string& key, const std::string& patien
                                const std::string& from, const std::string& to,
                                const std::string& type, const std::string& reservationKey) {
     CReservationStandbyDB s(m_db, 1);
-    Put(s.m_rec.key, key);
-    Put(s.m_rec.patientKey, patient);
-    Put(s.m_rec.periodFrom, from);
-    Put(s.m_rec.periodTo, to);
-    Put(s.m_rec.type, type);
-    Put(s.m_rec.reservationKey, reservationKey);
-    Put(s.m_rec.detail, J("定期検診"));
+    PutText(s.m_rec.key, key);
+    PutText(s.m_rec.patientKey, patient);
+    PutText(s.m_rec.periodFrom, from);
+    PutText(s.m_rec.periodTo, to);
+    PutText(s.m_rec.type, type);
+    PutText(s.m_rec.reservationKey, reservationKey);
+    PutText(s.m_rec.detail, J("定期検診"));
     ASSERT_EQ(s.Insert(), 0) << s.GetLastDBErr();
 }
 

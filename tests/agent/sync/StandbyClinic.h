@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "ClinicFolder.h"
 #include "FakeClock.h"
-#include "TempDir.h"
 #include "WebDb.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/EngineState.h"
@@ -66,7 +66,7 @@ public:
     FakeClock clock{{2024, 3, 1, 9, 0, 0, 0}};
 
 private:
-    TempDir m_dir;
+    ClinicFolder m_clinic;
     std::string m_db;
     WebDb m_web;
     WebSession m_session;

@@ -10,7 +10,6 @@
 #include "outside/pelmodb/CDoctorDB.h"
 #include "outside/pelmodb/CPatientDB.h"
 #include "outside/pelmodb/CPatientDB2.h"
-#include "outside/pelmodb/CPelmoDBSys.h"
 #include "outside/pelmodb/CReservationStandbyDB.h"
 #include "platform/Cp932.h"
 #include "platform/FileOps.h"
@@ -18,18 +17,13 @@
 
 using platform::J;
 
-TestClinic::TestClinic() {
+TestClinic::TestClinic() : m_db(m_clinic.DatabaseFolder()) {
     if (const char* h = std::getenv("CORVANE_HOME")) {
         m_hadHome = true;
         m_oldHome = h;
     }
-    setenv("CORVANE_HOME", m_home.Path().c_str(), 1);
-    m_db = m_home.Path() + "db/";
-    platform::MakeDirs(m_db);
-    std::string err;
-    if (CPelmoDBSys::CreateDatabase(m_db, err) != 0)
-        ADD_FAILURE() << "cannot create clinic database: " << err;
-    platform::WriteProfileString(m_home.Path() + "PelmoV3.ini", "GLOBAL", "DATABASE", m_db);
+    setenv("CORVANE_HOME", m_clinic.Root().c_str(), 1);
+    platform::WriteProfileString(m_clinic.Root() + "PelmoV3.ini", "GLOBAL", "DATABASE", m_db);
     AgentSettings::SetProfileFile("");
 }
 

@@ -3,17 +3,11 @@
 // local database folder, "Apposync.ini" there as the profile file, record helpers and entry
 // files. Values are UTF-8 in the test source and stored as CP932.
 #include <chrono>
-#include <cstring>
 #include <string>
-#include <string_view>
 
-#include "TempDir.h"
+#include "ClinicFolder.h"
+#include "RecordText.h"
 #include "outside/pelmodb/CReservationDB.h"
-
-template <std::size_t N> void PutText(char (&dst)[N], std::string_view src) {
-    std::memset(dst, 0, N);
-    std::memcpy(dst, src.data(), std::min(src.size(), N - 1));
-}
 
 struct TestReservation {
     std::string key, patient, date = "20240110", start = "1000", end = "1030", unit = "1",
@@ -56,7 +50,7 @@ public:
     static void SetModified(const std::string& path, std::chrono::system_clock::time_point t);
 
 private:
-    TempDir m_home;
+    ClinicFolder m_clinic;
     std::string m_db;
     std::string m_oldHome;
     bool m_hadHome = false;
