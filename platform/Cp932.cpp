@@ -124,4 +124,26 @@ std::string J(std::string_view utf8) {
     return Utf8ToCp932(utf8);
 }
 
+bool SameCp932Name(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        unsigned char x = static_cast<unsigned char>(a[i]);
+        unsigned char y = static_cast<unsigned char>(b[i]);
+        if (IsLeadByte(x)) {
+            if (x != y || i + 1 >= a.size() || a[i + 1] != b[i + 1])
+                return false;
+            ++i;
+            continue;
+        }
+        if (x >= 'A' && x <= 'Z')
+            x = x - 'A' + 'a';
+        if (y >= 'A' && y <= 'Z')
+            y = y - 'A' + 'a';
+        if (x != y)
+            return false;
+    }
+    return true;
+}
+
 } // namespace platform

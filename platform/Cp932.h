@@ -9,6 +9,10 @@ namespace platform {
 // True for a CP932 lead byte (0x81-0x9F, 0xE0-0xFC).
 bool IsLeadByte(unsigned char c);
 
+// Compares two names ignoring the case of ASCII letters only; double-byte characters compare
+// exactly so a trail byte in the letter range is never folded.
+bool SameCp932Name(std::string_view a, std::string_view b);
+
 // CP932 -> UTF-8 through iconv "CP932". Bytes that do not convert (a lone trailing lead byte,
 // invalid pairs) become '?' so the rest of the text survives.
 std::string Cp932ToUtf8(std::string_view cp932);

@@ -2,12 +2,10 @@
 
 #include "platform/Cp932.h"
 #include "platform/FileOps.h"
+#include "platform/FolderLock.h"
 
 #include <climits>
-#include <fcntl.h>
 #include <optional>
-#include <sys/file.h>
-#include <unistd.h>
 #include <vector>
 
 namespace platform {
@@ -36,30 +34,6 @@ std::size_t FindChar(std::string_view s, char c) {
             ++i;
     }
     return std::string_view::npos;
-}
-
-// Case-insensitive for ASCII letters only; double-byte characters compare exactly so a trail
-// byte in the letter range is never folded.
-bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (IsLeadByte(x)) {
-            if (x != y || i + 1 >= a.size() || a[i + 1] != b[i + 1])
-                return false;
-            ++i;
-            continue;
-        }
-        if (x >= 'A' && x <= 'Z')
-            x = x - 'A' + 'a';
-        if (y >= 'A' && y <= 'Z')
-            y = y - 'A' + 'a';
-        if (x != y)
-            return false;
-    }
-    return true;
 }
 
 // The section name when the line is a section header.
@@ -129,11 +103,11 @@ std::optional<std::string> Lookup(const std::string& file, const std::string& se
         if (auto name = SectionOf(line)) {
             if (inSection)
                 return std::nullopt; // first matching section only
-            inSection = SameName(*name, want);
+            inSection = SameCp932Name(*name, want);
             continue;
         }
         std::string_view k, v;
-        if (inSection && KeyOf(line, k, v) && SameName(k, wantKey))
+        if (inSection && KeyOf(line, k, v) && SameCp932Name(k, wantKey))
             return std::string(Unquote(v));
     }
     return std::nullopt;
@@ -143,28 +117,12 @@ bool HasLineBreak(const std::string& s) {
     return s.find_first_of("\r\n") != std::string::npos;
 }
 
-// Serialises the read-modify-write of profile files in one folder across processes, so two
-// writers never lose each other's keys. Readers need no lock: files are replaced by rename.
-class FolderLock {
-public:
-    explicit FolderLock(const std::string& file) {
-        std::size_t slash = file.rfind('/');
-        std::string folder =
-            slash == std::string::npos ? std::string(".") : file.substr(0, slash + 1);
-        m_fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (m_fd >= 0)
-            flock(m_fd, LOCK_EX);
-    }
-    ~FolderLock() {
-        if (m_fd >= 0)
-            close(m_fd); // releases the lock
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-
-private:
-    int m_fd = -1;
-};
+// The folder whose lock serialises the read-modify-write of the profile files in it, so two
+// writers never lose each other's keys.
+std::string FolderOf(const std::string& file) {
+    std::size_t slash = file.rfind('/');
+    return slash == std::string::npos ? std::string(".") : file.substr(0, slash + 1);
+}
 
 // Loads the lines of an existing file; an existing but unreadable file is a failure so it is
 // never replaced by a nearly empty one.
@@ -182,7 +140,7 @@ bool FindSection(const std::vector<std::string>& lines, std::string_view section
                  std::size_t& begin, std::size_t& end) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         auto name = SectionOf(lines[i]);
-        if (!name || !SameName(*name, section))
+        if (!name || !SameCp932Name(*name, section))
             continue;
         begin = i + 1;
         end = begin;
@@ -197,7 +155,7 @@ std::optional<std::size_t> FindKey(const std::vector<std::string>& lines, std::s
                                    std::size_t end, std::string_view key) {
     for (std::size_t i = begin; i < end; ++i) {
         std::string_view k, v;
-        if (KeyOf(lines[i], k, v) && SameName(k, key))
+        if (KeyOf(lines[i], k, v) && SameCp932Name(k, key))
             return i;
     }
     return std::nullopt;
@@ -248,7 +206,7 @@ bool WriteProfileString(const std::string& file, const std::string& section, con
         HasLineBreak(value) || FindChar(k, '=') != std::string_view::npos ||
         FindChar(sec, ']') != std::string_view::npos || k.front() == '[' || k.front() == ';')
         return false;
-    FolderLock lock(file);
+    FolderLock lock(FolderOf(file));
     std::vector<std::string> lines;
     bool existed = false;
     if (!LoadForWrite(file, lines, existed))
@@ -271,7 +229,7 @@ bool WriteProfileString(const std::string& file, const std::string& section, con
 }
 
 bool DeleteProfileKey(const std::string& file, const std::string& section, const std::string& key) {
-    FolderLock lock(file);
+    FolderLock lock(FolderOf(file));
     std::vector<std::string> lines;
     bool existed = false;
     if (!LoadForWrite(file, lines, existed))
@@ -287,7 +245,7 @@ bool DeleteProfileKey(const std::string& file, const std::string& section, const
 }
 
 bool DeleteProfileSection(const std::string& file, const std::string& section) {
-    FolderLock lock(file);
+    FolderLock lock(FolderOf(file));
     std::vector<std::string> lines;
     bool existed = false;
     if (!LoadForWrite(file, lines, existed))

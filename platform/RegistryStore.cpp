@@ -2,13 +2,12 @@
 
 #include "platform/Cp932.h"
 #include "platform/FileOps.h"
+#include "platform/FolderLock.h"
 #include "platform/ProgramFolder.h"
 
 #include <cstdint>
 #include <dirent.h>
-#include <fcntl.h>
 #include <filesystem>
-#include <sys/file.h>
 #include <unistd.h>
 #include <vector>
 
@@ -27,28 +26,6 @@ struct Value {
     std::string name;
     std::string data;
 };
-
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]);
-        unsigned char y = static_cast<unsigned char>(b[i]);
-        if (IsLeadByte(x)) {
-            if (x != y || i + 1 >= a.size() || a[i + 1] != b[i + 1])
-                return false;
-            ++i;
-            continue;
-        }
-        if (x >= 'A' && x <= 'Z')
-            x = x - 'A' + 'a';
-        if (y >= 'A' && y <= 'Z')
-            y = y - 'A' + 'a';
-        if (x != y)
-            return false;
-    }
-    return true;
-}
 
 // Key path split at '\' (outer delimiters ignored); empty when a component cannot be a folder
 // name here ('/', ".", "..", empty, the values file's name). A '\' that is the trail byte of a
@@ -75,7 +52,7 @@ std::vector<std::string> SplitKey(const std::string& key) {
         parts.pop_back();
     for (const std::string& p : parts) {
         if (p.empty() || p == "." || p == ".." || p.find('/') != std::string::npos ||
-            p.find('\0') != std::string::npos || SameName(p, kValuesFile))
+            p.find('\0') != std::string::npos || SameCp932Name(p, kValuesFile))
             return {};
     }
     return parts;
@@ -95,7 +72,7 @@ std::string FindEntry(const std::string& folder, const std::string& name) {
     std::string found;
     if (DIR* dir = opendir(folder.c_str())) {
         while (dirent* e = readdir(dir)) {
-            if (SameName(e->d_name, name) && FolderExists(folder + e->d_name)) {
+            if (SameCp932Name(e->d_name, name) && FolderExists(folder + e->d_name)) {
                 found = e->d_name;
                 break;
             }
@@ -194,38 +171,19 @@ bool SaveValues(const std::string& folder, const std::vector<Value>& values) {
 
 const Value* FindValue(const std::vector<Value>& values, const std::string& name) {
     for (const Value& v : values)
-        if (SameName(v.name, name))
+        if (SameCp932Name(v.name, name))
             return &v;
     return nullptr;
 }
-
-// Serialises read-modify-write of one key's values across processes.
-class KeyLock {
-public:
-    explicit KeyLock(const std::string& folder)
-        : m_fd(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (m_fd >= 0)
-            flock(m_fd, LOCK_EX);
-    }
-    ~KeyLock() {
-        if (m_fd >= 0)
-            close(m_fd);
-    }
-    KeyLock(const KeyLock&) = delete;
-    KeyLock& operator=(const KeyLock&) = delete;
-
-private:
-    int m_fd;
-};
 
 bool StoreValue(const std::string& root, Hive hive, const std::string& key, Value value) {
     std::string folder = KeyFolder(root, hive, key, true);
     if (folder.empty())
         return false;
-    KeyLock lock(folder);
+    FolderLock lock(folder);
     std::vector<Value> values = LoadValues(folder);
     for (Value& v : values) {
-        if (SameName(v.name, value.name)) {
+        if (SameCp932Name(v.name, value.name)) {
             v.type = value.type;
             v.data = std::move(value.data);
             return SaveValues(folder, values);
@@ -312,10 +270,10 @@ bool RegistryStore::DeleteValue(Hive hive, const std::string& key, const std::st
     std::string folder = KeyFolder(m_root, hive, key, false);
     if (folder.empty())
         return false;
-    KeyLock lock(folder);
+    FolderLock lock(folder);
     std::vector<Value> values = LoadValues(folder);
     for (auto it = values.begin(); it != values.end(); ++it) {
-        if (SameName(it->name, name)) {
+        if (SameCp932Name(it->name, name)) {
             values.erase(it);
             return SaveValues(folder, values);
         }
