@@ -216,36 +216,29 @@ int CBaseDBCall::GetLAST() {
 }
 
 int CBaseDBCall::GetNEXT() {
-    const TableSpec::Key* key = CurrentKey();
-    if (!key)
-        return PelmoStatus::kBadKeyNumber;
-    if (!m_positioned)
-        return Fail(PelmoStatus::kNoCurrent, "no current record");
-    const std::vector<std::string>& cols = m_keyColumns;
-    std::size_t idx = 0;
-    while (cols[idx] != key->column)
-        ++idx;
-    if (idx == 0)
-        return Navigate("WHERE k0 > ?1 ORDER BY k0 LIMIT 1", {m_position[0]});
-    const std::string& c = key->column;
-    return Navigate("WHERE (" + c + ", k0) > (?1, ?2) ORDER BY " + c + ", k0 LIMIT 1",
-                    {m_position[idx], m_position[0]});
+    return Step(true);
 }
 
 int CBaseDBCall::GetPREV() {
+    return Step(false);
+}
+
+int CBaseDBCall::Step(bool forward) {
     const TableSpec::Key* key = CurrentKey();
     if (!key)
         return PelmoStatus::kBadKeyNumber;
     if (!m_positioned)
         return Fail(PelmoStatus::kNoCurrent, "no current record");
-    const std::vector<std::string>& cols = m_keyColumns;
+    const std::string cmp = forward ? ">" : "<";
+    const std::string dir = forward ? "" : " DESC";
     std::size_t idx = 0;
-    while (cols[idx] != key->column)
+    while (m_keyColumns[idx] != key->column)
         ++idx;
     if (idx == 0)
-        return Navigate("WHERE k0 < ?1 ORDER BY k0 DESC LIMIT 1", {m_position[0]});
+        return Navigate("WHERE k0 " + cmp + " ?1 ORDER BY k0" + dir + " LIMIT 1", {m_position[0]});
     const std::string& c = key->column;
-    return Navigate("WHERE (" + c + ", k0) < (?1, ?2) ORDER BY " + c + " DESC, k0 DESC LIMIT 1",
+    return Navigate("WHERE (" + c + ", k0) " + cmp + " (?1, ?2) ORDER BY " + c + dir + ", k0" +
+                        dir + " LIMIT 1",
                     {m_position[idx], m_position[0]});
 }
 

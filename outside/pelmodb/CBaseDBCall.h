@@ -113,6 +113,8 @@ protected:
 
 private:
     int Navigate(const std::string& sqlTail, const std::vector<std::string>& binds);
+    // GetNEXT (forward) and GetPREV: the neighbour of the current record on the current key.
+    int Step(bool forward);
     const TableSpec::Key* CurrentKey();
 
     std::string m_folder;

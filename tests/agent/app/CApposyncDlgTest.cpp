@@ -2,7 +2,6 @@
 #include "agent/app/AgentController.h"
 #include "agent/app/AgentCycle.h"
 #include "agent/app/CApposyncApp.h"
-#include "agent/core/Credentials.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/IWebLogTable.h"
 #include "agent/sync/OperationLog.h"
@@ -220,11 +219,7 @@ TEST(CApposyncDlgTest, RealCycleFromTheWindowPublishesAndLogs) {
     TestApp();
     WebDb web;
     TestClinic clinic;
-    clinic.SetCommon("HOST", WebDb::Host());
-    clinic.SetCommon("PORT", std::to_string(WebDb::Port()));
-    clinic.SetCommon("USER", EncipherCredential(WebDb::User()));
-    clinic.SetCommon("PASS", EncipherCredential(WebDb::Password()));
-    clinic.SetCommon("MYSQL_DB", web.Suffix());
+    clinic.UseWebDatabase(web);
     clinic.AddDoctor("D1", "佐藤");
     clinic.AddUnit("1", "ユニット1");
     clinic.AddPatient("0000004711", "100", "山田 太郎");

@@ -92,11 +92,7 @@ TEST(HeadlessStartClinicTest, OnceThroughStartUpPublishesEveryReservation) {
     TestClinic clinic;
     const std::string runtime = clinic.DatabaseFolder();
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    clinic.SetCommon("HOST", WebDb::Host());
-    clinic.SetCommon("PORT", std::to_string(WebDb::Port()));
-    clinic.SetCommon("USER", EncipherCredential(WebDb::User()));
-    clinic.SetCommon("PASS", EncipherCredential(WebDb::Password()));
-    clinic.SetCommon("MYSQL_DB", web.Suffix());
+    clinic.UseWebDatabase(web);
     clinic.AddDoctor("D1", "佐藤");
     clinic.AddUnit("1", "ユニット1");
     clinic.AddPatient("0000004711", "100", "山田 太郎");

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include "WebDb.h"
 #include "agent/core/AgentSettings.h"
+#include "agent/core/Credentials.h"
 #include "outside/pelmodb/CCategoryDB.h"
 #include "outside/pelmodb/CDoctorDB.h"
 #include "outside/pelmodb/CPatientDB.h"
@@ -36,6 +38,14 @@ TestClinic::~TestClinic() {
 
 void TestClinic::SetCommon(const std::string& key, const std::string& value) const {
     platform::WriteProfileString(m_db + "Apposync.ini", "COMMON", key, value);
+}
+
+void TestClinic::UseWebDatabase(const WebDb& web) const {
+    SetCommon("HOST", WebDb::Host());
+    SetCommon("PORT", std::to_string(WebDb::Port()));
+    SetCommon("USER", EncipherCredential(WebDb::User()));
+    SetCommon("PASS", EncipherCredential(WebDb::Password()));
+    SetCommon("MYSQL_DB", web.Suffix());
 }
 
 void TestClinic::AddPatient(const std::string& key, const std::string& displayNo,

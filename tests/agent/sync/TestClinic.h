@@ -19,6 +19,8 @@ struct TestReservation {
     std::string guestName, guestKana, guestBirthday, guestTel;
 };
 
+class WebDb;
+
 class TestClinic {
 public:
     TestClinic();
@@ -29,6 +31,9 @@ public:
 
     // COMMON/<key> of Apposync.ini.
     void SetCommon(const std::string& key, const std::string& value) const;
+    // Points the agent at a test web database with the stored (enciphered) credentials, as an
+    // installation keeps them.
+    void UseWebDatabase(const WebDb& web) const;
 
     void AddPatient(const std::string& key, const std::string& displayNo,
                     const std::string& nameUtf8, const std::string& kanaUtf8 = {},
