@@ -6,10 +6,12 @@
 #include "agent/core/SystemClock.h"
 #include "agent/sync/ClinicZoneLines.h"
 #include "agent/sync/HeadlessRunner.h"
+#include "agent/sync/HealthStatusFile.h"
 #include "agent/sync/IWebLogTable.h"
 
 #include <csignal>
 #include <ostream>
+#include <unistd.h>
 
 namespace {
 
@@ -30,6 +32,8 @@ HeadlessStart::Options HeadlessStart::Parse(const std::vector<std::string>& args
             options.bulk = BulkKind::Patients;
         else if (arg == "--send-all-memos")
             options.bulk = BulkKind::Memos;
+        else if (arg == "--status")
+            options.status = true;
     }
     if (options.bulk)
         options.headless = true;
@@ -54,7 +58,16 @@ int HeadlessStart::Run(bool once, std::ostream& out, std::ostream& err) {
     EngineState state;
     state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
 
+    HealthMonitor health(log, app.Web(), state, clock, HealthThresholds::Read(),
+                         HealthStatusFile::PathIn(app.DatabaseFolder()), ::getpid());
+    // Without a tray the log is where a turn to 異常 and back is told.
+    health.SetListener([&log](const HealthSnapshot& now, const HealthMonitor::Change& change) {
+        const HealthMonitor::Announcement a = HealthMonitor::Announce(now, change);
+        if (!a.Empty())
+            log.WriteLog(OperationLog::Info, a.title + ": " + a.text);
+    });
     HeadlessRunner runner(app.Web(), log, clock, state, out);
+    runner.SetHealthMonitor(&health);
     struct sigaction sa {};
     sa.sa_handler = OnStopSignal;
     sigemptyset(&sa.sa_mask);

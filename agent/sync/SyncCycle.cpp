@@ -111,6 +111,7 @@ CycleOutcome SyncCycle::Run() {
             sys.GetClinicCode(ctx.clinicCode);
         }
         ScanEntryFolder(ctx);
+        outcome.entryFolder = ctx.entryFolder;
 
         try {
             if (!m_web.OpenWebConnection())
