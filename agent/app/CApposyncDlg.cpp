@@ -147,6 +147,8 @@ void CApposyncDlg::BuildControls() {
     m_healthText = new QLabel(this);
     m_healthText->setObjectName("healthLine");
     m_healthText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long driver message wraps instead of widening the window.
+    m_healthText->setWordWrap(true);
     auto* health = new QHBoxLayout;
     health->addWidget(m_healthIcon, 0, Qt::AlignTop);
     health->addWidget(m_healthText, 1);
@@ -328,14 +330,14 @@ void CApposyncDlg::OnCommand(int id) {
 }
 
 void CApposyncDlg::AttachHealth(HealthMonitor& health) {
+    // A lambda connection cannot be made unique: connect only on the first attach.
+    if (!m_health)
+        connect(&m_healthTimer, &QTimer::timeout, this, [this] { m_health->Reevaluate(); });
     m_health = &health;
     health.SetListener([this](const HealthSnapshot& now, const HealthMonitor::Change& change) {
         ShowHealth(now, change);
     });
     m_healthTimer.setInterval(kHealthRecheckMs);
-    connect(
-        &m_healthTimer, &QTimer::timeout, this, [this] { m_health->Reevaluate(); },
-        Qt::UniqueConnection);
     m_healthTimer.start();
     // The first judgement draws the icons and changes nothing, so it announces nothing.
     const HealthState state = health.Current().state;

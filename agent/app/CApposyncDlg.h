@@ -73,6 +73,7 @@ public:
     // cycle runs (a stopped agent turns to 異常 too). The monitor must outlive the window.
     void AttachHealth(HealthMonitor& health);
     static constexpr int kHealthRecheckMs = 30000;
+    const QTimer& HealthRecheck() const { return m_healthTimer; }
     // The line above the log (the state icon and the text).
     QLabel* HealthLine() const { return m_healthText; }
     QString TrayToolTip() const;
