@@ -3,7 +3,8 @@
 // server's root socket to list what the agent sends).
 //   P1: N reservation entry files through one cycle, against replaying the statements that cycle
 //       sent through a bare ODBC loop (same texts, same order, fresh tables).
-//   P2: one idle cycle (no entry files, schema current): CPU time and the statements it sends.
+//   P2: one idle cycle (no entry files, schema current): CPU time and the statements it sends,
+//       alone and with the health monitor around it (entry folder listing, status file write).
 //   build/bin/bench_engine [files]
 #include <sql.h>
 #include <sqlext.h>
@@ -26,6 +27,8 @@
 #include "agent/core/AgentSettings.h"
 #include "agent/core/SystemClock.h"
 #include "agent/sync/EngineState.h"
+#include "agent/sync/HealthMonitor.h"
+#include "agent/sync/HealthStatusFile.h"
 #include "agent/sync/OperationLog.h"
 #include "agent/sync/SyncCycle.h"
 #include "outside/pelmodb/CPatientDB.h"
@@ -212,14 +215,31 @@ int main(int argc, char** argv) {
         if (!cycle.Run().completed)
             throw std::runtime_error("first cycle did not complete");
 
-        // P2: idle cycles.
-        const int idleRuns = 20;
-        const double cpu0 = CpuSeconds();
-        const auto w0 = Clock::now();
-        for (int i = 0; i < idleRuns; ++i)
+        // P2: idle cycles, alone and as the running agent brackets them with its health monitor,
+        // taken in turns so that the load of a shared machine falls on both alike.
+        HealthMonitor health(log, session, state, SystemClock::Instance(), HealthThresholds{},
+                             HealthStatusFile::PathIn(clinic.db), 1);
+        const int idleRuns = 100;
+        double idleCpu = 0, idleWall = 0, healthCpu = 0, healthWall = 0, monitorWall = 0;
+        for (int i = 0; i < idleRuns; ++i) {
+            double cpu = CpuSeconds();
+            auto wall = Clock::now();
             cycle.Run();
-        const double idleCpu = (CpuSeconds() - cpu0) / idleRuns;
-        const double idleWall = Seconds(Clock::now() - w0) / idleRuns;
+            idleCpu += (CpuSeconds() - cpu) / idleRuns;
+            idleWall += Seconds(Clock::now() - wall) / idleRuns;
+            cpu = CpuSeconds();
+            wall = Clock::now();
+            health.CycleStarting();
+            const CycleOutcome done = cycle.Run();
+            const auto ended = Clock::now();
+            health.CycleEnded(done);
+            monitorWall += Seconds(Clock::now() - ended) / idleRuns;
+            healthCpu += (CpuSeconds() - cpu) / idleRuns;
+            healthWall += Seconds(Clock::now() - wall) / idleRuns;
+        }
+        if (health.Current().state != HealthState::Normal)
+            throw std::runtime_error("idle cycles not healthy: " +
+                                     platform::Cp932ToUtf8(health.Current().Text()));
         const std::string own = web.Scalar("SELECT CONNECTION_ID()").value_or("0");
         const std::string idleLog = clinic.home.Path() + "idle.log";
         StartStatementLog(idleLog);
@@ -271,6 +291,12 @@ int main(int argc, char** argv) {
         std::printf("P2: one idle cycle (mean of %d)\n", idleRuns);
         std::printf("  CPU                         %.2f ms\n", 1000 * idleCpu);
         std::printf("  wall                        %.2f ms\n", 1000 * idleWall);
+        std::printf(
+            "  with the health monitor     %.2f ms CPU (%+.1f %%), %.2f ms wall (%+.1f %%)\n",
+            1000 * healthCpu, 100 * (healthCpu / idleCpu - 1), 1000 * healthWall,
+            100 * (healthWall / idleWall - 1));
+        std::printf("  of it the monitor's own     %.3f ms wall (%.1f %% of an idle cycle)\n",
+                    1000 * monitorWall, 100 * monitorWall / idleWall);
         std::printf("  statements sent             %zu\n", idleStatements.size());
         for (const std::string& s : idleStatements)
             std::printf("    %s\n", platform::Cp932ToUtf8(s).c_str());

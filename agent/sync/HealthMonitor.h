@@ -3,11 +3,14 @@
 // brackets each cycle with CycleStarting and CycleEnded; the monitor takes what the cycle did
 // from its outcome, the log's failure count and the entry folder, judges the state, writes the
 // status file and tells its listener. It never changes what a cycle does; its own work after a
-// cycle is one listing of the entry folder and one small file write.
+// cycle is one listing of the entry folder and, at most every kStatusRewrite or when the state
+// changed, one small file write.
 //
 // The log, web session, engine state and clock must outlive the monitor. One thread.
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "agent/core/IClock.h"
@@ -19,8 +22,13 @@
 
 class HealthMonitor {
 public:
-    // statusFile: where the health is written after every cycle (HealthStatusFile); empty: not
-    // written. pid: the process named in it.
+    // How often the status file is renewed while the state stays the same (well inside
+    // HealthStatusFile::kFreshFor).
+    static constexpr std::chrono::seconds kStatusRewrite{15};
+
+    // statusFile: where the health is written after a cycle (HealthStatusFile) when the state
+    // changed or the last write is kStatusRewrite old; empty: not written. pid: the process
+    // named in it.
     HealthMonitor(OperationLog& log, WebSession& web, const EngineState& state, const IClock& clock,
                   HealthThresholds thresholds, std::string statusFile = {}, long pid = 0);
 
@@ -49,8 +57,8 @@ public:
 
     // Call just before a cycle runs.
     void CycleStarting();
-    // Call with the cycle's outcome right after it: records it, writes the status file, tells
-    // the listener.
+    // Call with the cycle's outcome right after it: records it, writes the status file when due,
+    // tells the listener.
     void CycleEnded(const CycleOutcome& outcome);
     // Judges again at the clock's time without a cycle (a stopped agent turns to 異常 too);
     // tells the listener. Writes no status file: only cycles do.
@@ -70,6 +78,7 @@ private:
     long m_pid;
     std::string m_entryFolder; // as the last scan settled it
     std::uint64_t m_failuresBefore = 0;
+    std::optional<HealthSnapshot::TimePoint> m_lastWrite; // of the status file
     HealthSnapshot m_current;
     Listener m_listener;
 };

@@ -177,6 +177,16 @@ TEST(HealthCycle, ChangeRequestsLeftWaitingAreCounted) {
     EXPECT_EQ(db.Scalar("SELECT COUNT(*) FROM appointments WHERE status_flag=2"), "1");
     EXPECT_EQ(h.changeRequestsWaiting, 1);
     EXPECT_EQ(h.state, HealthState::Normal);
+    // The state stayed: the file is renewed only once it is 15 seconds old.
+    EXPECT_EQ(rig.StatusFile()["change_requests_waiting"], 0);
+    rig.agent.clock.Advance(seconds(11));
+    rig.Cycle();
+    EXPECT_EQ(rig.StatusFile()["change_requests_waiting"], 0);
+    rig.agent.clock.Advance(seconds(1));
+    rig.Cycle();
     EXPECT_EQ(rig.StatusFile()["change_requests_waiting"], 1);
+    EXPECT_EQ(
+        rig.StatusFile()["written_at_unix"],
+        std::chrono::duration_cast<seconds>(rig.agent.clock.Now().time_since_epoch()).count());
     EXPECT_EQ(platform::Cp932ToUtf8(h.Line()).find("変更依頼 1件") != std::string::npos, true);
 }
