@@ -1,5 +1,5 @@
 #pragma once
-// The status file: the agent's health after every cycle, for a server's monitoring
+// The status file: the agent's health as its last cycles left it, for a server's monitoring
 // (`apposync --status`) and for administrators. "ApposyncStatus.json" in the database folder,
 // UTF-8 JSON, replaced atomically so that a reader never meets half a file. Times are given
 // twice: as clinic time with its offset ("2024-01-05T09:30:00+09:00") and as seconds since
