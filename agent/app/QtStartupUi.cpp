@@ -7,6 +7,7 @@
 #include "agent/app/StartMode.h"
 #include "agent/core/AgentSettings.h"
 #include "agent/core/SystemClock.h"
+#include "agent/dialogs/SettingModes.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/IWebLogTable.h"
 #include "agent/sync/OperationLog.h"
@@ -30,7 +31,14 @@ void QtStartupUi::ShowMessage(const std::string& text) {
 }
 
 int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& /*key*/) {
-    if (mode != StartMode::Resident) {
+    switch (mode) {
+    case StartMode::Resident:
+        break;
+    case StartMode::Setting:
+        return RunSettingMode(app.Web(), app.ClinicCode(), StartMode::PropertyName(mode));
+    case StartMode::Url:
+        return RunUrlMode(app.Web(), app.ClinicCode());
+    default:
         std::cerr << "apposync: the dialog \"" << StartMode::DialogCaptionUtf8(mode)
                   << "\" (start word " << StartMode::Word(mode) << ") is not part of this build\n";
         return 2;
@@ -51,6 +59,10 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& /*key
     CApposyncDlg dlg(controller, log, QSystemTrayIcon::isSystemTrayAvailable());
     window = &dlg;
     dlg.EnableBulkSends(app.Web(), app.DatabaseFolder());
+    dlg.SetSettingsDialog([&] {
+        if (OpenSettingDialog(&dlg, app.Web(), app.ClinicCode()))
+            state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
+    });
     // Marks the window: a second start of the agent raises it.
     platform::ActivationServer activation(StartMode::PropertyName(StartMode::Resident), &dlg);
 
