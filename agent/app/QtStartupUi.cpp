@@ -7,6 +7,7 @@
 #include "agent/app/StartMode.h"
 #include "agent/core/AgentSettings.h"
 #include "agent/core/SystemClock.h"
+#include "agent/dialogs/ReviewModes.h"
 #include "agent/dialogs/SettingModes.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/IWebLogTable.h"
@@ -30,15 +31,21 @@ void QtStartupUi::ShowMessage(const std::string& text) {
     box.exec();
 }
 
-int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& /*key*/) {
+int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) {
     switch (mode) {
-    case StartMode::Resident:
-        break;
     case StartMode::Setting:
         return RunSettingMode(app.Web(), app.ClinicCode(), StartMode::PropertyName(mode));
+    case StartMode::Check:
+        return RunCheckReservationMode(app.Web(), app.DatabaseFolder(),
+                                       StartMode::PropertyName(mode));
+    case StartMode::FirstAppo:
+        return RunFirstAppoInfoMode(app.Web(), key, StartMode::PropertyName(mode));
     case StartMode::Url:
         return RunUrlMode(app.Web(), app.ClinicCode());
     default:
+        break;
+    }
+    if (mode != StartMode::Resident) {
         std::cerr << "apposync: the dialog \"" << StartMode::DialogCaptionUtf8(mode)
                   << "\" (start word " << StartMode::Word(mode) << ") is not part of this build\n";
         return 2;

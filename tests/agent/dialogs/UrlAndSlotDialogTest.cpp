@@ -1,6 +1,7 @@
 // The slot chooser and the URL settings dialog offscreen.
 #include <gtest/gtest.h>
 
+#include "ClosedPort.h"
 #include "DialogClinic.h"
 #include "DialogTestApp.h"
 #include "WebDb.h"
@@ -92,7 +93,7 @@ TEST(UrlSettingDlg, UnreachableDatabaseSaysSoAndStaysOpen) {
     DialogTestApp();
     UrlClinic rig;
     WebConnectionValues nowhere = rig.web.Values();
-    nowhere.port = 1;
+    nowhere.port = ClosedPort();
     nowhere.connectTimeoutSeconds = 1;
     rig.web.SetValues(nowhere);
     CUrlSetting dlg(rig.web, "C0001");

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "ClosedPort.h"
 #include "DialogClinic.h"
 #include "WebDb.h"
 #include "WebDbValues.h"
@@ -68,7 +69,7 @@ TEST(UrlSettings, ConnectionAndStatementFailuresAreReported) {
     UrlRig rig;
     WebConnectionValues nowhere = WebDbValues(rig.db);
     nowhere.host = "127.0.0.1";
-    nowhere.port = 1; // nothing listens there
+    nowhere.port = ClosedPort(); // nothing listens there
     nowhere.connectTimeoutSeconds = 1;
     WebSession unreachable(nowhere, [](std::chrono::milliseconds) {});
     UrlSettings s;
