@@ -4,8 +4,9 @@
 #include "agent/dialogs/BookingSiteAddress.h"
 #include "agent/dialogs/CUnitSel.h"
 #include "agent/dialogs/DialogText.h"
+#include "agent/dialogs/FirstVisitGroup.h"
+#include "agent/dialogs/NumberEdit.h"
 #include "agent/dialogs/OkCancelBox.h"
-#include "agent/dialogs/QrImageFile.h"
 #include "agent/dialogs/ResourceCombo.h"
 #include "agent/dialogs/SaveBookingSettings.h"
 #include "agent/dialogs/TypeListBox.h"
@@ -73,14 +74,14 @@ CSettingDlg::CSettingDlg(WebSession* web, std::string clinicCode, QWidget* paren
     setWindowFlags(windowFlags() | Qt::WindowStaysOnTopHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
 
-    m_chooseSlots = [this](BookingMode mode, std::string& slotCodes) {
+    m_hooks.chooseSlots = [this](BookingMode mode, std::string& slotCodes) {
         CUnitSel chooser(mode, *m_sys, slotCodes, this);
         if (chooser.exec() != QDialog::Accepted)
             return false;
         slotCodes = chooser.Result();
         return true;
     };
-    m_chooseFile = [this](const std::string& suggested) {
+    m_hooks.chooseFile = [this](const std::string& suggested) {
         QFileDialog dialog(this, DialogText("QR保存"));
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix("png");
@@ -90,18 +91,21 @@ CSettingDlg::CSettingDlg(WebSession* web, std::string clinicCode, QWidget* paren
             return std::string();
         return FromQString(dialog.selectedFiles().first());
     };
-    m_inform = [this](const std::string& text) {
+    m_hooks.inform = [this](const std::string& text) {
         QMessageBox box(QMessageBox::Warning, windowTitle(), ToQString(text), QMessageBox::Ok,
                         this);
         box.exec();
     };
-    m_open = [](const std::string& address) { return platform::ShellOpen(address); };
+    m_hooks.open = [](const std::string& address) { return platform::ShellOpen(address); };
 
     const PendingSettings stored = PendingSettings::Read();
     m_types.Load(stored, AgentSettings::Get(settingkeys::kHiddenAppoTypes));
+    m_hours = ClinicHours::Read();
 
     BuildControls();
     LoadValues();
+    m_pages.Load(m_types.Mode());
+    m_firstVisit->Start(m_types.Mode());
 
     // An unreadable category table leaves the list empty; nothing else depends on it.
     m_types.LoadTypeList(*m_sys, stored);
@@ -135,15 +139,6 @@ void CSettingDlg::BuildControls() {
             e->setMaxLength(maxLength);
         return e;
     };
-    auto number = [](int id, int digits) {
-        auto* e = new QLineEdit;
-        e->setObjectName(QString::number(id));
-        e->setMaxLength(digits);
-        e->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), e));
-        e->setAlignment(Qt::AlignRight);
-        e->setFixedWidth(e->fontMetrics().horizontalAdvance(QString(digits + 1, '0')) + 12);
-        return e;
-    };
     auto check = [](int id, const char* text) {
         auto* c = new QCheckBox(DialogText(text));
         c->setObjectName(QString::number(id));
@@ -171,7 +166,7 @@ void CSettingDlg::BuildControls() {
     m_clinicCodeEdit = edit(1010, 8);
     m_clinicCodeEdit->setReadOnly(true);
     m_host = edit(1011, 12);
-    m_port = number(1012, 5);
+    m_port = NumberEdit(1012, 5);
     m_clinicName = edit(1034, 14);
     m_clinicTel = edit(1035, 10);
     m_idTitle = edit(1036, 10);
@@ -190,12 +185,12 @@ void CSettingDlg::BuildControls() {
     m_openCalendar = button(1047, "開く");
     m_saveCalendarQr = button(1106, "QR保存");
     m_limitToday = check(4102, "当日の予約変更を");
-    m_limitHour = number(9436, 2);
-    m_limitMinute = number(9437, 2);
-    m_afterDays = number(1019, 3);
+    m_limitHour = NumberEdit(9436, 2);
+    m_limitMinute = NumberEdit(9437, 2);
+    m_afterDays = NumberEdit(1019, 3);
     m_limitAutoRadio = radio(1029, "自動");
     m_limitManualRadio = radio(1030, "手動");
-    m_limitAuto = number(1031, 2);
+    m_limitAuto = NumberEdit(1031, 2);
     m_manualYear = new QComboBox;
     m_manualYear->setObjectName("1032");
     m_manualMonth = new QComboBox;
@@ -217,9 +212,9 @@ void CSettingDlg::BuildControls() {
     m_typeDesignated = new ResourceCombo;
     m_typeDesignated->setObjectName("1015");
     m_typeDesignatedLabel->setBuddy(m_typeDesignated);
-    m_typeMinutes = number(1020, 3);
-    m_typeDaysBefore = number(1016, 3);
-    m_typeDaysAfter = number(1017, 3);
+    m_typeMinutes = NumberEdit(1020, 3);
+    m_typeDaysBefore = NumberEdit(1016, 3);
+    m_typeDaysAfter = NumberEdit(1017, 3);
     m_typeName = edit(1018, 10);
     m_typeHidden = check(4101, "診察券アプリでは非表示とする");
 
@@ -236,10 +231,10 @@ void CSettingDlg::BuildControls() {
     right->addWidget(BuildLimitGroup());
     right->addWidget(BuildTypeGroup(), 1);
 
-    m_firstVisitColumn = new QVBoxLayout;
+    m_firstVisit = new FirstVisitGroup(m_pages, m_hours, *m_sys, m_hooks, m_clinicCode);
 
     auto* columns = new QHBoxLayout;
-    columns->addLayout(m_firstVisitColumn);
+    columns->addWidget(m_firstVisit);
     columns->addLayout(middle);
     columns->addLayout(right, 1);
 
@@ -251,11 +246,12 @@ void CSettingDlg::BuildControls() {
 
     // Wiring.
     connect(m_openLink, &QPushButton::clicked, this,
-            [this] { m_open(FromQString(m_linkUrl->text())); });
+            [this] { m_hooks.open(FromQString(m_linkUrl->text())); });
     connect(m_openCalendar, &QPushButton::clicked, this,
-            [this] { m_open(FromQString(m_calendarUrl->text())); });
-    connect(m_saveCalendarQr, &QPushButton::clicked, this,
-            [this] { SaveQr(FromQString(m_calendarUrl->text()), J("スタッフ用カレンダー")); });
+            [this] { m_hooks.open(FromQString(m_calendarUrl->text())); });
+    connect(m_saveCalendarQr, &QPushButton::clicked, this, [this] {
+        m_hooks.SaveQr(FromQString(m_calendarUrl->text()), J("スタッフ用カレンダー"));
+    });
     connect(m_limitToday, &QCheckBox::toggled, this, [this] { ApplyEnableRules(); });
     connect(m_limitAutoRadio, &QRadioButton::toggled, this, [this] { ApplyEnableRules(); });
     connect(m_limitManualRadio, &QRadioButton::toggled, this, [this] { ApplyEnableRules(); });
@@ -427,8 +423,10 @@ void CSettingDlg::SetTabOrderByLayout() {
                                                    m_typeHidden,
                                                    m_ok,
                                                    m_cancel};
+    QList<QWidget*> chain = m_firstVisit->TabOrder();
+    chain.append(QList<QWidget*>(order));
     QWidget* previous = nullptr;
-    for (QWidget* w : order) {
+    for (QWidget* w : chain) {
         if (previous)
             setTabOrder(previous, w);
         previous = w;
@@ -531,8 +529,11 @@ void CSettingDlg::ApplyMode(BookingMode mode) {
 void CSettingDlg::OnModeClicked(BookingMode mode) {
     if (mode == m_types.Mode())
         return;
+    // Both the page and the type are stored in the old mode first, so no edit is lost.
+    m_firstVisit->StoreShownPage();
     CollectShownType();
     ApplyMode(mode);
+    m_firstVisit->ApplyMode(mode);
     if (!m_shownType.empty())
         ShowType();
     m_typeList->Redraw();
@@ -612,7 +613,7 @@ void CSettingDlg::EnableTypeControls(bool checked) {
 
 void CSettingDlg::ChooseTypeSlots() {
     std::string slotCodes = FromQString(m_typeSlots->text());
-    if (!m_chooseSlots(m_types.Mode(), slotCodes))
+    if (!m_hooks.chooseSlots(m_types.Mode(), slotCodes))
         return;
     m_typeSlots->setText(ToQString(slotCodes));
     CollectShownType();
@@ -621,27 +622,20 @@ void CSettingDlg::ChooseTypeSlots() {
 
 // ---- buttons ------------------------------------------------------------------------------
 
-void CSettingDlg::SaveQr(const std::string& address, const std::string& suggestedName) {
-    const std::string path = m_chooseFile(suggestedName);
-    if (path.empty())
-        return;
-    if (!QrImageFile::Save(path, address))
-        m_inform(J("QRコードの画像を保存できませんでした。\n") + path);
-}
-
 void CSettingDlg::accept() {
     const SettingValues values = ValuesFromControls();
+    m_firstVisit->StoreShownPage();
     CollectShownType();
-    const SaveOutcome saved = SaveBookingSettings(values, m_types, m_databaseFolder);
+    const SaveOutcome saved = SaveBookingSettings(values, m_pages, m_types, m_databaseFolder);
     if (!saved.written) {
         // Closing now would lose the edits: say so and let the user try again or cancel.
-        m_inform(J("設定ファイルに保存できませんでした。\n") + AgentSettings::ProfileFile());
+        m_hooks.inform(J("設定ファイルに保存できませんでした。\n") + AgentSettings::ProfileFile());
         return;
     }
     if (m_web)
         values.ApplyTo(*m_web);
     if (saved.trigger == SettingTrigger::Failed)
-        m_inform(J("設定は保存しましたが、Web予約への反映を指示するファイル「Setting」を"
-                   "作成できませんでした。"));
+        m_hooks.inform(J("設定は保存しましたが、Web予約への反映を指示するファイル「Setting」を"
+                         "作成できませんでした。"));
     QDialog::accept();
 }

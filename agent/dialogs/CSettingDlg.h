@@ -1,19 +1,24 @@
 #pragma once
 // "設定": the booking settings dialog. Everything it edits lives in "Apposync.ini" ("COMMON",
-// "HOSPITAL_INFO", "PENDING_APPOINTMENTS"); OK stores it all (SaveBookingSettings) and drops the
-// trigger file "Setting" so the running agent republishes the booking settings; cancel stores
-// nothing. The window only shows and forwards: the type settings live in a TypeSettingsModel,
-// the other values in SettingValues. Kept on top of other windows.
+// "HOSPITAL_INFO", "PENDING_APPOINTMENTS", "FRIST_APPOINTMENTS"); OK stores it all
+// (SaveBookingSettings) and drops the trigger file "Setting" so the running agent republishes the
+// booking settings; cancel stores nothing. The window only shows and forwards: the type settings
+// live in a TypeSettingsModel, the first-visit pages in a FirstVisitPageList shown by the
+// FirstVisitGroup, the other values in SettingValues. Kept on top of other windows.
 #include <QDialog>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "agent/dialogs/BookingMode.h"
+#include "agent/dialogs/ClinicHours.h"
+#include "agent/dialogs/DialogHooks.h"
+#include "agent/dialogs/FirstVisitPageList.h"
 #include "agent/dialogs/SettingValues.h"
 #include "agent/dialogs/TypeSettingsModel.h"
 
 class CPelmoDBSys;
+class FirstVisitGroup;
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
@@ -42,6 +47,7 @@ public:
     QWidget* Control(int id) const;
     TypeListBox* TypeList() const { return m_typeList; }
     const TypeSettingsModel& Types() const { return m_types; }
+    FirstVisitGroup* FirstVisit() const { return m_firstVisit; }
     const std::string& ShownType() const { return m_shownType; }
 
     // The modal helpers, replaceable for tests. The slot chooser gets the booking mode and the
@@ -49,12 +55,14 @@ public:
     // path (CP932) or "" on cancel. Inform shows a message (CP932). The opener is the shell's
     // "open".
     using SlotChooser = std::function<bool(BookingMode mode, std::string& slotCodes)>;
-    void SetSlotChooser(SlotChooser choose) { m_chooseSlots = std::move(choose); }
+    void SetSlotChooser(SlotChooser choose) { m_hooks.chooseSlots = std::move(choose); }
     void SetFileChooser(std::function<std::string(const std::string& suggestedName)> choose) {
-        m_chooseFile = std::move(choose);
+        m_hooks.chooseFile = std::move(choose);
     }
-    void SetInform(std::function<void(const std::string&)> inform) { m_inform = std::move(inform); }
-    void SetOpener(std::function<bool(const std::string&)> open) { m_open = std::move(open); }
+    void SetInform(std::function<void(const std::string&)> inform) {
+        m_hooks.inform = std::move(inform);
+    }
+    void SetOpener(std::function<bool(const std::string&)> open) { m_hooks.open = std::move(open); }
 
 public slots:
     void accept() override;
@@ -86,7 +94,6 @@ private:
     void EnableTypeControls(bool checked);
     void ChooseTypeSlots();
 
-    void SaveQr(const std::string& address, const std::string& suggestedName);
     SettingValues ValuesFromControls() const;
 
     WebSession* m_web;
@@ -97,13 +104,11 @@ private:
     std::string m_shownType; // "" while no type is shown
     SettingValues m_loaded;
 
-    SlotChooser m_chooseSlots;
-    std::function<std::string(const std::string&)> m_chooseFile;
-    std::function<void(const std::string&)> m_inform;
-    std::function<bool(const std::string&)> m_open;
+    ClinicHours m_hours;
+    FirstVisitPageList m_pages;
+    DialogHooks m_hooks;
 
-    // The place of the first-visit booking pages, left of the other groups.
-    QVBoxLayout* m_firstVisitColumn = nullptr;
+    FirstVisitGroup* m_firstVisit = nullptr;
 
     QLineEdit* m_clinicCodeEdit = nullptr;
     QLineEdit* m_host = nullptr;

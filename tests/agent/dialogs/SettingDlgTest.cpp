@@ -4,6 +4,7 @@
 
 #include "DialogClinic.h"
 #include "DialogTestApp.h"
+#include "SettingDlgAccess.h"
 #include "agent/dialogs/CSettingDlg.h"
 #include "agent/dialogs/TypeListBox.h"
 #include "agent/dialogs/TypeListDelegate.h"
@@ -22,16 +23,6 @@
 using platform::J;
 
 namespace {
-
-QString U(const char* utf8) {
-    return QString::fromUtf8(utf8);
-}
-
-template <class W> W* Get(const CSettingDlg& dlg, int id) {
-    auto* w = qobject_cast<W*>(dlg.Control(id));
-    EXPECT_NE(w, nullptr) << "control " << id;
-    return w;
-}
 
 QStringList Items(const QComboBox* c) {
     QStringList items;
@@ -312,6 +303,35 @@ TEST(SettingDlg, BookingModeSwitch) {
     EXPECT_EQ(clinic.Get("PENDING_APPOINTMENTS", "TYPEUNIT"), ",,"); // no unit designated
 }
 
+// Two first-visit pages with every key, as a hand-edited file holds them.
+static std::string FirstVisitSection() {
+    std::string text = "[FRIST_APPOINTMENTS]\r\nUSE_RANGE=0\r\nPAGE_NUM=2\r\n";
+    for (int p = 0; p < 2; ++p) {
+        const std::string sfx = p ? "_" + std::to_string(p) : "";
+        auto key = [&](const std::string& name, const std::string& value) {
+            text += name + sfx + "=" + value + "\r\n";
+        };
+        key("TITLE", J(p ? "矯正相談" : "初診相談"));
+        key("NOTE", J("一行目[$ENTER]二行目"));
+        key("REQUIRED", p ? "NAME,KANA,BIRTH,TEL,NOTE," : "NAME,KANA,TEL,");
+        key("UNIT_ID", p ? "02" : "01,02");
+        key("UNIT_DOCTOR_ID", p ? "" : "D1");
+        key("CATEGORY_ID", p ? "02" : "01");
+        key("TIME", p ? "45" : "30");
+        key("AFTER_DAYS", "2");
+        for (int d = 1; d <= 7; ++d) {
+            const std::string n = std::to_string(d);
+            key("DayOfWeek" + n, d == 1 ? "0" : "1");
+            key("Times" + n, d == 1 ? "" : "9:00,10:30,14:00");
+            key("WtAmFrm" + n, d == 1 ? "0" : "930");
+            key("WtAmTo" + n, d == 1 ? "0" : "1200");
+            key("WtPmFrm" + n, d == 1 ? "0" : "1400");
+            key("WtPmTo" + n, d == 1 ? "0" : "2400");
+        }
+    }
+    return text;
+}
+
 // OK without changes on a hand-written file: the file stays byte for byte as it was (other
 // sections and comments included) and the trigger is dropped into the entry folder.
 TEST(SettingDlg, OkWithoutChangesKeepsTheFile) {
@@ -339,7 +359,8 @@ TEST(SettingDlg, OkWithoutChangesKeepsTheFile) {
         J("定期検診") +
         ",,\r\nTIME=60\r\n"
         "; other programs' settings\r\n"
-        "[Notification]\r\nLeft=10\r\n";
+        "[Notification]\r\nLeft=10\r\n" +
+        FirstVisitSection();
     ASSERT_TRUE(platform::WriteFileAtomic(clinic.Ini(), text));
 
     CSettingDlg dlg(nullptr, "C0001");

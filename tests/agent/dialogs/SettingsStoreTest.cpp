@@ -4,6 +4,7 @@
 #include "TempDir.h"
 #include "agent/core/AgentSettings.h"
 #include "agent/dialogs/BookingSiteAddress.h"
+#include "agent/dialogs/FirstVisitPageList.h"
 #include "agent/dialogs/SaveBookingSettings.h"
 #include "agent/dialogs/SettingTrigger.h"
 #include "agent/dialogs/SettingValues.h"
@@ -106,9 +107,11 @@ TEST(SaveBookingSettings, UnwritableFileReportedAndNoTrigger) {
     platform::MakeDirs(clinic.DatabaseFolder() + "Entry/");
     const SettingValues v = SettingValues::Read();
     TypeSettingsModel types;
+    FirstVisitPageList pages;
+    pages.Add();
     // A folder in the file's place cannot be replaced by a file, not even by root.
     platform::MakeDirs(clinic.Ini());
-    const SaveOutcome out = SaveBookingSettings(v, types, clinic.DatabaseFolder());
+    const SaveOutcome out = SaveBookingSettings(v, pages, types, clinic.DatabaseFolder());
     EXPECT_FALSE(out.written);
     EXPECT_FALSE(platform::FileExists(clinic.DatabaseFolder() + "Entry/Setting"));
 }
