@@ -9,6 +9,7 @@
 #include "agent/core/SystemClock.h"
 #include "agent/dialogs/ReviewModes.h"
 #include "agent/dialogs/SettingModes.h"
+#include "agent/sync/ClinicZoneLines.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/IWebLogTable.h"
 #include "agent/sync/OperationLog.h"
@@ -76,6 +77,7 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) 
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(&dlg, &CApposyncDlg::exitRequested, qApp, &QCoreApplication::quit);
     state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
+    WriteClinicZoneLines(log, platform::StartZoneChoice());
     dlg.Initialise(!app.ConfiguredEntryFolder().empty());
     // At log-in the agent may start before the desktop's tray: look again every 2 seconds, up
     // to 60 times, and move into the tray once it is there.
