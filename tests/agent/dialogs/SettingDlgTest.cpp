@@ -5,6 +5,7 @@
 #include "DialogClinic.h"
 #include "DialogTestApp.h"
 #include "SettingDlgAccess.h"
+#include "agent/core/WebSession.h"
 #include "agent/dialogs/CSettingDlg.h"
 #include "agent/dialogs/TypeListBox.h"
 #include "agent/dialogs/TypeListDelegate.h"
@@ -386,10 +387,15 @@ TEST(SettingDlg, NoTriggerWithoutEntryFolderAndCancelStoresNothing) {
     }
     EXPECT_FALSE(platform::FileExists(clinic.Ini()));
 
-    CSettingDlg dlg(nullptr, "C0001");
+    // The process's connection follows the host and port stored.
+    WebSession web(WebConnectionValues{}, [](std::chrono::milliseconds) {});
+    CSettingDlg dlg(&web, "C0001");
     Get<QLineEdit>(dlg, 1011)->setText("db2.example");
+    Get<QLineEdit>(dlg, 1012)->setText("3310");
     dlg.accept();
     EXPECT_EQ(clinic.Get("COMMON", "HOST"), "db2.example");
+    EXPECT_EQ(web.Values().host, "db2.example");
+    EXPECT_EQ(web.Values().port, 3310);
     EXPECT_FALSE(platform::FileExists(clinic.Entry() + "Setting"));
     EXPECT_FALSE(platform::FileExists(clinic.EntryFolder() + "Setting"));
 }
