@@ -8,6 +8,7 @@
 #include "agent/core/AgentSettings.h"
 #include "agent/core/SystemClock.h"
 #include "agent/dialogs/ReviewModes.h"
+#include "agent/dialogs/SettingModes.h"
 #include "agent/sync/ClinicZoneLines.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/IWebLogTable.h"
@@ -33,11 +34,15 @@ void QtStartupUi::ShowMessage(const std::string& text) {
 
 int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) {
     switch (mode) {
+    case StartMode::Setting:
+        return RunSettingMode(app.Web(), app.ClinicCode(), StartMode::PropertyName(mode));
     case StartMode::Check:
         return RunCheckReservationMode(app.Web(), app.DatabaseFolder(),
                                        StartMode::PropertyName(mode));
     case StartMode::FirstAppo:
         return RunFirstAppoInfoMode(app.Web(), key, StartMode::PropertyName(mode));
+    case StartMode::Url:
+        return RunUrlMode(app.Web(), app.ClinicCode());
     default:
         break;
     }
@@ -62,6 +67,10 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) 
     CApposyncDlg dlg(controller, log, QSystemTrayIcon::isSystemTrayAvailable());
     window = &dlg;
     dlg.EnableBulkSends(app.Web(), app.DatabaseFolder());
+    dlg.SetSettingsDialog([&] {
+        if (OpenSettingDialog(&dlg, app.Web(), app.ClinicCode()))
+            state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
+    });
     // Marks the window: a second start of the agent raises it.
     platform::ActivationServer activation(StartMode::PropertyName(StartMode::Resident), &dlg);
 
