@@ -1,6 +1,7 @@
 #pragma once
-// One ODBC connection. Statements are CP932 text sent as they stand; errors arrive as
-// CDBException carrying the driver's message. Not copyable; used on one thread.
+// One ODBC connection. Statements are CP932 text; they reach the driver as UTF-16 through the
+// wide calls (see WideText.h), so the connect string must ask for a Unicode character set.
+// Errors arrive as CDBException carrying the driver's message. Not copyable; used on one thread.
 #include <functional>
 #include <string>
 

@@ -8,6 +8,8 @@
 #include <strings.h>
 
 #include "agent/core/CDatabase.h"
+#include "agent/core/WideText.h"
+#include "platform/Cp932.h"
 
 namespace {
 
@@ -33,6 +35,33 @@ bool GetBytes(SQLHSTMT st, SQLUSMALLINT col, SQLSMALLINT cType, std::string& out
         if (rc == SQL_SUCCESS)
             return true;
     }
+}
+
+// Reads a whole text field as UTF-16 and gives it as CP932; false for NULL.
+bool GetText(SQLHSTMT st, SQLUSMALLINT col, std::string& out, CDatabase* db) {
+    out.clear();
+    std::u16string wide;
+    SQLWCHAR buf[2048];
+    for (;;) {
+        SQLLEN ind = 0;
+        SQLRETURN rc = SQLGetData(st, col, SQL_C_WCHAR, buf, sizeof buf, &ind);
+        if (rc == SQL_NO_DATA)
+            break;
+        if (!SQL_SUCCEEDED(rc))
+            throw db->MakeException(SQL_HANDLE_STMT, st);
+        if (ind == SQL_NULL_DATA)
+            return false;
+        // Each piece ends in a terminator that does not count.
+        const size_t room = sizeof buf / sizeof buf[0] - 1;
+        const size_t got = (ind == SQL_NO_TOTAL || static_cast<size_t>(ind) / sizeof buf[0] > room)
+                               ? room
+                               : static_cast<size_t>(ind) / sizeof buf[0];
+        wide.append(reinterpret_cast<const char16_t*>(buf), got);
+        if (rc == SQL_SUCCESS)
+            break;
+    }
+    out = platform::Utf16ToCp932(wide);
+    return true;
 }
 
 // "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS[.ffffff]" or "[-]HHH:MM:SS[.ffffff]" as the server prints
@@ -96,8 +125,8 @@ bool CRecordset::Open(unsigned /*openType*/, const std::string& sql, unsigned /*
     SQLSetStmtAttr(st, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY),
                    0);
     SQLSetStmtAttr(st, SQL_ATTR_CONCURRENCY, reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0);
-    SQLRETURN rc = SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.data())),
-                                 static_cast<SQLINTEGER>(sql.size()));
+    WideText statement(sql);
+    SQLRETURN rc = SQLExecDirectW(st, statement.Data(), statement.Length());
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
         CDBException e = m_db->MakeException(SQL_HANDLE_STMT, st);
         SQLFreeHandle(SQL_HANDLE_STMT, st);
@@ -107,13 +136,14 @@ bool CRecordset::Open(unsigned /*openType*/, const std::string& sql, unsigned /*
     SQLSMALLINT cols = 0;
     SQLNumResultCols(st, &cols);
     for (SQLUSMALLINT i = 1; i <= cols; ++i) {
-        SQLCHAR name[256] = {};
+        SQLWCHAR name[256] = {};
         SQLSMALLINT nameLen = 0, type = 0, digits = 0, nullable = 0;
         SQLULEN size = 0;
-        SQLDescribeCol(st, i, name, sizeof name, &nameLen, &type, &size, &digits, &nullable);
+        SQLDescribeColW(st, i, name, sizeof name / sizeof name[0], &nameLen, &type, &size, &digits,
+                        &nullable);
         SQLLEN isUnsigned = SQL_FALSE;
-        SQLColAttribute(st, i, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned);
-        m_columns.push_back({reinterpret_cast<char*>(name), type, isUnsigned == SQL_TRUE});
+        SQLColAttributeW(st, i, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned);
+        m_columns.push_back({FromWide(name), type, isUnsigned == SQL_TRUE});
     }
     Fetch();
     return true;
@@ -233,14 +263,13 @@ void CRecordset::ReadRow() {
         case SQL_WCHAR:
         case SQL_WVARCHAR:
         case SQL_WLONGVARCHAR:
-            // The driver converts wide text to the connection's character set (cp932).
-            if (text(SQL_C_CHAR)) {
+            if (GetText(st, col, bytes, m_db)) {
                 v.m_dwType = DBVT_WSTRING;
                 v.m_str = std::move(bytes);
             }
             break;
         default:
-            if (text(SQL_C_CHAR)) {
+            if (GetText(st, col, bytes, m_db)) {
                 v.m_dwType = DBVT_ASTRING;
                 v.m_str = std::move(bytes);
             }

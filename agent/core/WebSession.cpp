@@ -31,7 +31,7 @@ std::string WebSession::ConnectString() const {
     return "Driver=" + m_values.driver + ";DATABASE=" + ConnectValue(m_values.database) +
            ";PORT=" + std::to_string(m_values.port) + ";SERVER=" + ConnectValue(m_values.host) +
            ";UID=" + ConnectValue(m_values.user) + ";PWD=" + ConnectValue(m_values.password) +
-           ";CHARSET=cp932;CONN_TIMEOUT=" + std::to_string(m_values.connectTimeoutSeconds) + ";";
+           ";CHARSET=utf8mb4;CONN_TIMEOUT=" + std::to_string(m_values.connectTimeoutSeconds) + ";";
 }
 
 bool WebSession::OpenWebConnection() {

@@ -21,8 +21,9 @@ public:
     const WebConnectionValues& Values() const { return m_values; }
     void SetValues(WebConnectionValues values) { m_values = std::move(values); }
 
-    // "Driver=...;DATABASE=...;PORT=...;SERVER=...;UID=...;PWD=...;CHARSET=cp932;CONN_TIMEOUT=N;"
+    // "Driver=...;DATABASE=...;PORT=...;SERVER=...;UID=...;PWD=...;CHARSET=utf8mb4;CONN_TIMEOUT=N;"
     // Values holding ';', '{', '}' or outer blanks are braced so they cannot change the string.
+    // The texts stay CP932 for the callers; CDatabase converts them at the driver's edge.
     std::string ConnectString() const;
 
     // Closes an open connection, then tries up to five times, 300 ms apart, setting the query

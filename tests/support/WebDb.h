@@ -29,11 +29,12 @@ public:
     // ODBC driver name of this machine, with braces.
     static std::string Driver() { return "{MariaDB Unicode}"; }
 
-    // Connect string for a bare ODBC connection to this database (character set cp932, bounded
+    // Connect string for a bare ODBC connection to this database (character set utf8mb4, bounded
     // connect time).
     std::string ConnectString() const;
 
-    // Runs statements on a connection of the helper's own (CP932 text, like the programs).
+    // Runs statements on a connection of the helper's own (CP932 text, like the programs, handed
+    // to the driver as UTF-16).
     // Throws std::runtime_error with the driver's message on failure.
     void Exec(const std::string& sql) const;
     // All rows of a query as text.
