@@ -6,6 +6,7 @@
 #include "agent/core/SystemClock.h"
 #include "agent/sync/HeadlessRunner.h"
 #include "agent/sync/IWebLogTable.h"
+#include "platform/Cp932.h"
 
 #include <csignal>
 #include <ostream>
@@ -54,6 +55,12 @@ int HeadlessStart::Run(bool once, std::ostream& out, std::ostream& err) {
     state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
 
     HeadlessRunner runner(app.Web(), log, clock, state, out);
+    if (!app.SettingsProblems().empty()) {
+        // Nothing could be sent with them: say which file and end with a failure.
+        for (const std::string& problem : app.SettingsProblems())
+            log.WriteLog(OperationLog::Error, problem);
+        return 1;
+    }
     struct sigaction sa {};
     sa.sa_handler = OnStopSignal;
     sigemptyset(&sa.sa_mask);
@@ -72,5 +79,10 @@ int HeadlessStart::RunBulk(BulkKind kind, std::ostream& out, std::ostream& err,
         return 1;
     }
     app.LoadSettings();
+    if (!app.SettingsProblems().empty()) {
+        for (const std::string& problem : app.SettingsProblems())
+            err << "apposync: " << platform::Cp932ToUtf8(problem) << "\n";
+        return 1;
+    }
     return RunHeadlessBulkSend(app.Web(), kind, out, replaceProgress);
 }

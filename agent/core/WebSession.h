@@ -33,6 +33,11 @@ public:
     bool OpenWebConnection();
     void Close() { m_db.Close(); }
 
+    // The log text of a connect that failed with the driver's text (empty when the driver gave
+    // none): host and port, then the driver's text. The password never appears in it, even if a
+    // driver were to echo it.
+    std::string ConnectFailureText(const std::string& driverText) const;
+
     // Raised when the connection was found lost (by the log or by any failing call on it);
     // the cycle opens the connection again before its next step.
     bool ReconnectNeeded() const { return m_reconnect != 0; }

@@ -16,6 +16,20 @@ namespace {
 // Thrown inside a cycle to give up its remaining steps (already logged).
 struct AbandonCycle {};
 
+// Opens the web connection; a failure is logged as "SQLエラー" with host, port and the driver's
+// text (the log's de-duplication keeps a server that stays down to one line).
+bool OpenLogged(WebSession& web, OperationLog& log) {
+    try {
+        if (web.OpenWebConnection())
+            return true;
+        log.WriteLog(OperationLog::SqlError,
+                     web.ConnectFailureText(web.Database().LastConnectError()));
+    } catch (const CDBException& e) {
+        log.WriteLog(OperationLog::SqlError, web.ConnectFailureText(e.m_strError));
+    }
+    return false;
+}
+
 class CycleRun {
 public:
     CycleRun(SyncContext& ctx, const SyncCycle::StepObserver& observer)
@@ -27,9 +41,9 @@ public:
     }
 
     // Opens the connection again when it was found lost. A server that cannot be reached gives
-    // up the cycle: every later step would fail the same way, each after five tries.
+    // up the cycle (logged): every later step would fail the same way, each after five tries.
     void Reconnect() {
-        if (m_ctx.web.ReconnectNeeded() && !m_ctx.web.OpenWebConnection())
+        if (m_ctx.web.ReconnectNeeded() && !OpenLogged(m_ctx.web, m_ctx.log))
             throw AbandonCycle{};
     }
 
@@ -112,13 +126,8 @@ CycleOutcome SyncCycle::Run() {
         }
         ScanEntryFolder(ctx);
 
-        try {
-            if (!m_web.OpenWebConnection())
-                return outcome;
-        } catch (const CDBException& e) {
-            m_log.WriteLog(OperationLog::SqlError, e.m_strError);
+        if (!OpenLogged(m_web, m_log))
             return outcome;
-        }
         outcome.webOpened = true;
 
         CycleRun run(ctx, m_observer);
