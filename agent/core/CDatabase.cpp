@@ -77,6 +77,7 @@ void CDatabase::Close() {
 
 CDBException CDatabase::MakeException(short handleType, void* handle) {
     CDBException e = Diagnose(handleType, handle);
+    m_lastError = e.m_strError;
     if (e.IsLostConnection() && m_onLost)
         m_onLost();
     return e;
@@ -87,7 +88,8 @@ void CDatabase::RequireOpen() {
         return;
     if (m_onLost)
         m_onLost();
-    throw CDBException("Connection not open", "08003", 0);
+    m_lastError = "Connection not open";
+    throw CDBException(m_lastError, "08003", 0);
 }
 
 void CDatabase::ExecuteSQL(const std::string& sql) {

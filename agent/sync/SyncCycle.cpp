@@ -4,12 +4,14 @@
 #include <exception>
 
 #include "agent/core/AgentSettings.h"
+#include "agent/sync/EntryFileKey.h"
 #include "agent/sync/ProcessAppointmentEntry.h"
 #include "agent/sync/ScanEntryFolder.h"
 #include "agent/sync/SyncSteps.h"
 #include "outside/pelmodb/COwnerDB.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
 #include "outside/tools/CTools.h"
+#include "platform/Cp932.h"
 
 namespace {
 
@@ -72,10 +74,30 @@ public:
     }
 
     void RunEntryFile(EntryProcessor process, const std::string& path) {
-        Guarded(true, [&] {
-            if (process(m_ctx, path))
+        Reconnect();
+        CDatabase& db = m_ctx.web.Database();
+        db.ClearLastError();
+        std::string error;
+        try {
+            if (process(m_ctx, path)) {
                 CTools::FileRemove(path); // a file another program took already is fine
-        });
+                return;
+            }
+            error = db.LastError();
+        } catch (const CDBException& e) {
+            m_ctx.log.WriteLog(OperationLog::SqlError, e.m_strError);
+            error = e.m_strError;
+        }
+        // A lost connection is no fault of the file: the next file reconnects first.
+        if (m_ctx.web.ReconnectNeeded())
+            return;
+        std::string text = platform::J("エントリファイルを送信できません: ") + EntryFileName(path);
+        const std::string key = EntryFileKey(path);
+        if (!key.empty())
+            text += " (" + key + ")";
+        if (!error.empty())
+            text += " " + error;
+        m_ctx.log.WriteLog(error.empty() ? OperationLog::Error : OperationLog::SqlError, text);
     }
 
 private:

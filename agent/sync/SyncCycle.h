@@ -18,6 +18,9 @@
 // Before every step and every entry file the connection is opened again when the session's
 // reconnect flag is raised. A database error that leaves a step (including the fifth failed
 // reconnect) is logged and abandons the rest of the cycle; entry files not yet done stay.
+// An entry file whose processor fails while the connection holds is logged with its name, its
+// key line and the driver's text, stays in the folder, and the next file is processed: one bad
+// file never holds up the others.
 //
 // The session, log, clock and state belong to the caller and must outlive the cycle object.
 // The constructor routes the log's lost-connection notice to the session's reconnect flag.
