@@ -10,6 +10,7 @@
 #include "agent/sync/SyncSteps.h"
 #include "outside/pelmodb/COwnerDB.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
+#include "outside/pelmodb/PelmoStatus.h"
 #include "outside/tools/CTools.h"
 #include "platform/Cp932.h"
 
@@ -144,7 +145,10 @@ CycleOutcome SyncCycle::Run() {
                         {},    {},    {},      hidePaymant, false};
         {
             CPelmoDBSys sys(folder);
-            sys.GetClinicCode(ctx.clinicCode);
+            if (sys.GetClinicCode(ctx.clinicCode) != PelmoStatus::kOk) {
+                ctx.clinicCode.clear();
+                m_log.WriteLog(OperationLog::Error, sys.GetLastDBErr());
+            }
         }
         ScanEntryFolder(ctx);
 
