@@ -37,30 +37,14 @@ bool GetBytes(SQLHSTMT st, SQLUSMALLINT col, SQLSMALLINT cType, std::string& out
     }
 }
 
-// Reads a whole text field as UTF-16 and gives it as CP932; false for NULL.
+// Reads a whole text field and gives it as CP932; false for NULL. The bytes are taken as they
+// come over the utf8mb4 connection: the driver's UTF-16 fetch reports wrong lengths for some
+// texts (it cut "ペニシリン" to four characters).
 bool GetText(SQLHSTMT st, SQLUSMALLINT col, std::string& out, CDatabase* db) {
-    out.clear();
-    std::u16string wide;
-    SQLWCHAR buf[2048];
-    for (;;) {
-        SQLLEN ind = 0;
-        SQLRETURN rc = SQLGetData(st, col, SQL_C_WCHAR, buf, sizeof buf, &ind);
-        if (rc == SQL_NO_DATA)
-            break;
-        if (!SQL_SUCCEEDED(rc))
-            throw db->MakeException(SQL_HANDLE_STMT, st);
-        if (ind == SQL_NULL_DATA)
-            return false;
-        // Each piece ends in a terminator that does not count.
-        const size_t room = sizeof buf / sizeof buf[0] - 1;
-        const size_t got = (ind == SQL_NO_TOTAL || static_cast<size_t>(ind) / sizeof buf[0] > room)
-                               ? room
-                               : static_cast<size_t>(ind) / sizeof buf[0];
-        wide.append(reinterpret_cast<const char16_t*>(buf), got);
-        if (rc == SQL_SUCCESS)
-            break;
-    }
-    out = platform::Utf16ToCp932(wide);
+    std::string utf8;
+    if (!GetBytes(st, col, SQL_C_BINARY, utf8, db))
+        return false;
+    out = platform::Utf8ToCp932(utf8);
     return true;
 }
 

@@ -1,8 +1,9 @@
 #pragma once
-// The web session's text edge. The driver is handed every statement, connect string and value as
-// UTF-16 over a utf8mb4 connection, never as CP932 bytes: a CP932 character whose second byte is
-// 0x5C would otherwise be read as a backslash by the driver's own statement scanner, which then
-// misplaces quotes and statement ends (and has crashed on them).
+// The web session's text edge. The driver is handed every statement and connect string as UTF-16
+// over a utf8mb4 connection, never as CP932 bytes: a CP932 character whose second byte is 0x5C
+// would otherwise be read as a backslash by the driver's own statement scanner, which then
+// misplaces quotes and statement ends (and has crashed on them). Text values are read back as the
+// connection's UTF-8 bytes (see CRecordset).
 #include <sqltypes.h>
 
 #include <string>

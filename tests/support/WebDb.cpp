@@ -48,7 +48,8 @@ std::string Diag(SQLSMALLINT type, SQLHANDLE h) {
     SQLINTEGER native = 0;
     SQLSMALLINT len = 0;
     if (SQL_SUCCEEDED(SQLGetDiagRecW(type, h, 1, state, &native, text, 1024, &len)))
-        return Narrow(state, 5) + " " + Narrow(text, static_cast<size_t>(len));
+        return Narrow(state, 5) + " " +
+               Narrow(text, std::char_traits<char16_t>::length(reinterpret_cast<char16_t*>(text)));
     return "unknown ODBC error";
 }
 
@@ -259,32 +260,43 @@ std::vector<WebDb::Row> WebDb::Query(const std::string& sql) const {
     }
     SQLSMALLINT cols = 0;
     SQLNumResultCols(st, &cols);
+    // Texts are taken as the connection's UTF-8 bytes (the driver's UTF-16 fetch reports wrong
+    // lengths for some texts); other values as the driver prints them.
+    std::vector<bool> text;
+    for (SQLUSMALLINT i = 1; i <= cols; ++i) {
+        SQLLEN type = 0;
+        SQLColAttributeW(st, i, SQL_DESC_CONCISE_TYPE, nullptr, 0, nullptr, &type);
+        text.push_back(type == SQL_CHAR || type == SQL_VARCHAR || type == SQL_LONGVARCHAR ||
+                       type == SQL_WCHAR || type == SQL_WVARCHAR || type == SQL_WLONGVARCHAR);
+    }
     std::vector<Row> rows;
+    char buf[4096];
     while (SQL_SUCCEEDED(SQLFetch(st))) {
         Row row;
         for (SQLUSMALLINT i = 1; i <= cols; ++i) {
-            std::u16string value;
+            const SQLSMALLINT cType = text[i - 1] ? SQL_C_BINARY : SQL_C_CHAR;
+            const size_t room = text[i - 1] ? sizeof buf : sizeof buf - 1;
+            std::string value;
             bool isNull = false;
-            SQLWCHAR buf[2048];
-            const size_t room = sizeof buf / sizeof buf[0] - 1;
             SQLLEN ind = 0;
             for (;;) {
-                rc = SQLGetData(st, i, SQL_C_WCHAR, buf, sizeof buf, &ind);
+                rc = SQLGetData(st, i, cType, buf, sizeof buf, &ind);
                 if (rc == SQL_NO_DATA || !SQL_SUCCEEDED(rc))
                     break;
                 if (ind == SQL_NULL_DATA) {
                     isNull = true;
                     break;
                 }
-                size_t got = (ind == SQL_NO_TOTAL || static_cast<size_t>(ind) / 2 > room)
+                size_t got = (ind == SQL_NO_TOTAL || ind > static_cast<SQLLEN>(room))
                                  ? room
-                                 : static_cast<size_t>(ind) / 2;
-                value.append(reinterpret_cast<const char16_t*>(buf), got);
+                                 : static_cast<size_t>(ind);
+                value.append(buf, got);
                 if (rc == SQL_SUCCESS)
                     break;
             }
             row.push_back(isNull ? std::nullopt
-                                 : std::optional<std::string>(platform::Utf16ToCp932(value)));
+                                 : std::optional<std::string>(
+                                       text[i - 1] ? platform::Utf8ToCp932(value) : value));
         }
         rows.push_back(std::move(row));
     }

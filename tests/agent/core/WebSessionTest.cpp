@@ -81,9 +81,10 @@ TEST(WebSession, TextLiteralsRoundTripExactly) {
     s.Database().ExecuteSQL("CREATE TABLE t (id INT PRIMARY KEY, v VARCHAR(255) NULL, "
                             "w TEXT NULL) DEFAULT CHARSET=utf8mb4");
     const std::vector<std::string> texts = {
-        "O'Brien",         "back\\slash\\", "'\\''",      J("ソ"),         J("表"),
-        J("能"),           J("ソ'"),        J("～－①髙"), J("予約確定ソ"), J("ｼｮｼﾝｿｳﾀﾞﾝ(Web)"),
-        "100% \"quoted\"", J("表\\")};
+        "O'Brien", "back\\slash\\", "'\\''", J("ソ"), J("表"), J("能"), J("ソ'"), J("～－①髙"),
+        J("予約確定ソ"), J("ｼｮｼﾝｿｳﾀﾞﾝ(Web)"), "100% \"quoted\"", J("表\\"),
+        // The driver's own UTF-16 fetch once reported these a character short.
+        J("ペニシリン"), J("ペン"), J("ペa"), J("Webページからの初診相談患者")};
     for (size_t i = 0; i < texts.size(); ++i) {
         s.Database().ExecuteSQL("INSERT INTO t(id,v,w) VALUES(" + std::to_string(i) + "," +
                                 SqlText(texts[i]) + "," + SqlText(texts[i]) + ")");
