@@ -310,3 +310,19 @@ std::optional<std::string> WebDb::Scalar(const std::string& sql) const {
         return std::nullopt;
     return rows[0][0];
 }
+
+std::string WebDb::Hex(const std::string& bytes) {
+    static const char* digits = "0123456789ABCDEF";
+    std::string h;
+    for (unsigned char b : bytes) {
+        h += digits[b >> 4];
+        h += digits[b & 15];
+    }
+    return h;
+}
+
+std::string WebDb::StoredHex(const std::string& cp932) const {
+    return Scalar("SELECT HEX(CONVERT(CONVERT(UNHEX('" + Hex(cp932) +
+                  "') USING cp932) USING utf8mb4))")
+        .value_or("<NULL>");
+}

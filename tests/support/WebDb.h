@@ -42,6 +42,12 @@ public:
     // First column of the first row; nullopt for NULL or no row.
     std::optional<std::string> Scalar(const std::string& sql) const;
 
+    // Upper-case hexadecimal digits of the bytes, as HEX() prints them.
+    static std::string Hex(const std::string& bytes);
+    // HEX() of what the server stores in a utf8mb4 column for these CP932 bytes (its own cp932
+    // conversion), to compare stored columns with.
+    std::string StoredHex(const std::string& cp932) const;
+
 private:
     void Release(); // drops the database and closes the helper's connection
 

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <optional>
 #include <thread>
 #include <vector>
 
@@ -49,22 +48,6 @@ private:
     int m_fd = -1;
     int m_port = 0;
 };
-
-std::string Hex(const std::string& bytes) {
-    static const char* digits = "0123456789ABCDEF";
-    std::string h;
-    for (unsigned char b : bytes) {
-        h += digits[b >> 4];
-        h += digits[b & 15];
-    }
-    return h;
-}
-
-// HEX() of what the server stores in a utf8mb4 column for these CP932 bytes.
-std::optional<std::string> ServerStored(const WebDb& db, const std::string& cp932) {
-    return db.Scalar("SELECT HEX(CONVERT(CONVERT(UNHEX('" + Hex(cp932) +
-                     "') USING cp932) USING utf8mb4))");
-}
 
 std::string Text(WebSession& s, const std::string& sql) {
     CRecordset rs(&s.Database());
@@ -152,7 +135,7 @@ TEST(WebSession, TrailBytesThatLookLikeBackslashesNeverSplitAStatement) {
     // Stored exactly as the server stores these CP932 bytes.
     for (size_t i = 0; i < texts.size(); ++i)
         EXPECT_EQ(db.Scalar("SELECT HEX(v) FROM h WHERE id=" + std::to_string(i)),
-                  ServerStored(db, texts[i]))
+                  db.StoredHex(texts[i]))
             << i;
 }
 
@@ -186,11 +169,11 @@ TEST(WebSession, EveryCp932CharacterIsStoredAndReadAsTheServerConvertsIt) {
         s.Database().ExecuteSQL("INSERT INTO c(id,v) VALUES(" + std::to_string(id) + "," +
                                 SqlText(text) + ")");
         const std::string where = " FROM c WHERE id=" + std::to_string(id);
-        EXPECT_EQ(db.Scalar("SELECT HEX(v)" + where), ServerStored(db, text)) << id;
+        EXPECT_EQ(db.Scalar("SELECT HEX(v)" + where), db.StoredHex(text)) << id;
         CRecordset rs(&s.Database());
         rs.Open(CRecordset::forwardOnly, "SELECT v" + where);
         ASSERT_FALSE(rs.IsEOF());
-        EXPECT_EQ(Hex(GetFieldText(rs, "v")),
+        EXPECT_EQ(WebDb::Hex(GetFieldText(rs, "v")),
                   db.Scalar("SELECT HEX(CONVERT(v USING cp932))" + where))
             << id;
     }
@@ -199,7 +182,7 @@ TEST(WebSession, EveryCp932CharacterIsStoredAndReadAsTheServerConvertsIt) {
     // 81CA; the wave dash 8160 stays 8160.
     s.Database().ExecuteSQL("INSERT INTO c(id,v) VALUES(10," +
                             SqlText("\x87\x90\xED\x40\xFA\x54\x81\x60") + ")");
-    EXPECT_EQ(Hex(Text(s, "SELECT v FROM c WHERE id=10")), "81E0FA5C81CA8160");
+    EXPECT_EQ(WebDb::Hex(Text(s, "SELECT v FROM c WHERE id=10")), "81E0FA5C81CA8160");
 }
 
 // Text the web holds that CP932 cannot: a visible '?' per character, never a failure. The JIS

@@ -18,24 +18,6 @@ using platform::J;
 
 namespace {
 
-std::string Hex(const std::string& bytes) {
-    static const char* digits = "0123456789ABCDEF";
-    std::string h;
-    for (unsigned char b : bytes) {
-        h += digits[b >> 4];
-        h += digits[b & 15];
-    }
-    return h;
-}
-
-// HEX() of what the server stores in a utf8mb4 column for these CP932 bytes.
-std::string ServerStored(const WebDb& db, const std::string& cp932) {
-    return db
-        .Scalar("SELECT HEX(CONVERT(CONVERT(UNHEX('" + Hex(cp932) +
-                "') USING cp932) USING utf8mb4))")
-        .value_or("<NULL>");
-}
-
 std::string Key(int n) {
     char key[16];
     std::snprintf(key, sizeof key, "%010d", n);
@@ -98,17 +80,17 @@ TEST(HostileEntries, OneCyclePublishesEveryTextByteExactAndLeavesNoFile) {
     for (size_t i = 0; i < kHostile.size(); ++i) {
         const std::string where = " WHERE appo_key='" + Key(9000 + static_cast<int>(i)) + "'";
         EXPECT_EQ(db.Scalar("SELECT HEX(patient_name) FROM appointments" + where),
-                  ServerStored(db, J(kHostile[i])))
+                  db.StoredHex(J(kHostile[i])))
             << i;
         EXPECT_EQ(db.Scalar("SELECT HEX(patient_comment) FROM appointments" + where),
-                  ServerStored(db, J(kHostile[(i + 1) % kHostile.size()])))
+                  db.StoredHex(J(kHostile[(i + 1) % kHostile.size()])))
             << i;
         EXPECT_EQ(db.Scalar("SELECT HEX(treatment_detail) FROM appointments" + where),
-                  ServerStored(db, J(kHostile[(i + 2) % kHostile.size()])))
+                  db.StoredHex(J(kHostile[(i + 2) % kHostile.size()])))
             << i;
         EXPECT_EQ(db.Scalar("SELECT HEX(memo) FROM memo WHERE patient_key='" +
                             Key(100 + static_cast<int>(i)) + "'"),
-                  ServerStored(db, J(kHostile[(i + 3) % kHostile.size()])))
+                  db.StoredHex(J(kHostile[(i + 3) % kHostile.size()])))
             << i;
     }
     EXPECT_EQ(db.Scalar("SELECT COUNT(*) FROM appointments WHERE appo_key=" + SqlText(badKey)),
