@@ -34,10 +34,10 @@ std::int64_t PaymentRequest::ParseNumber(const std::string& line) {
     }
     std::int64_t v = 0;
     for (; i < line.size() && line[i] >= '0' && line[i] <= '9'; ++i) {
-        if (v < kSaturate)
-            v = v * 10 + (line[i] - '0');
-        if (v > kSaturate)
-            v = kSaturate;
+        // Saturate before the multiplication: a value just below the bound times ten would
+        // overflow.
+        const int digit = line[i] - '0';
+        v = v > (kSaturate - digit) / 10 ? kSaturate : v * 10 + digit;
     }
     return negative ? -v : v;
 }

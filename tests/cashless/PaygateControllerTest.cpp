@@ -1,6 +1,7 @@
 // The payment bridge against the real simulated terminal.
 #include "PaygateBench.h"
 #include "cashless/paygate/PaygateTexts.h"
+#include "cashless/paygate/PaymentRequest.h"
 #include "platform/Cp932.h"
 #include "platform/FileOps.h"
 #include "platform/Profile.h"
@@ -435,4 +436,20 @@ TEST(PaygateTexts, AmountsAndUnknownCodes) {
     EXPECT_EQ(PaygateTexts::KindName(5), "");
     EXPECT_FALSE(PaygateTexts::MergesTax(10000));
     EXPECT_TRUE(PaygateTexts::MergesTax(1200));
+}
+
+TEST(PaymentRequest, NumbersSaturateWithoutOverflowAndPlainNumbers) {
+    constexpr std::int64_t kBound = std::int64_t{1} << 62;
+    EXPECT_EQ(PaymentRequest::ParseNumber("4611686018427387903"), kBound - 1);
+    EXPECT_EQ(PaymentRequest::ParseNumber("4611686018427387904"), kBound);
+    // Found by fuzzing: a value just below the bound was multiplied by ten before the check.
+    EXPECT_EQ(PaymentRequest::ParseNumber("00011698452746056547442"), kBound);
+    EXPECT_EQ(PaymentRequest::ParseNumber("-99999999999999999999999"), -kBound);
+    EXPECT_EQ(PaymentRequest::ParseNumber(" \t+12abc"), 12);
+    EXPECT_EQ(PaymentRequest::ParseNumber("x1"), 0);
+
+    for (const char* plain : {"0", " 12 ", "\t+1", "-1", "0012"})
+        EXPECT_TRUE(PaymentRequest::IsPlainNumber(plain)) << plain;
+    for (const char* other : {"", " ", "+", "1 2", "1,000", "1e3", "1.0", "12x", "\x82\x50"})
+        EXPECT_FALSE(PaymentRequest::IsPlainNumber(other)) << other;
 }
