@@ -8,7 +8,8 @@
 #include <istream>
 
 namespace {
-constexpr std::int64_t kSaturate = std::int64_t{1} << 62;
+// Small enough that the sum of two saturated values still fits.
+constexpr std::int64_t kSaturate = (std::int64_t{1} << 62) - 1;
 
 bool FitsInt32(std::int64_t v) {
     return v >= INT32_MIN && v <= INT32_MAX;

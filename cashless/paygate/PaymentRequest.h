@@ -35,7 +35,7 @@ public:
     bool ReadAnswer(const std::string& path, std::optional<int>& code);
 
     // The number rule: blanks skipped, optional sign, digits up to the first other byte; no
-    // digits gives 0. Values beyond +-2^62 saturate.
+    // digits gives 0. Values beyond +-(2^62 - 1) saturate.
     static std::int64_t ParseNumber(const std::string& line);
 
     // Blanks, an optional sign, at least one digit, blanks, and nothing else: "1,000", "1e3"

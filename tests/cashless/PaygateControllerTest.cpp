@@ -439,12 +439,20 @@ TEST(PaygateTexts, AmountsAndUnknownCodes) {
 }
 
 TEST(PaymentRequest, NumbersSaturateWithoutOverflowAndPlainNumbers) {
-    constexpr std::int64_t kBound = std::int64_t{1} << 62;
-    EXPECT_EQ(PaymentRequest::ParseNumber("4611686018427387903"), kBound - 1);
+    constexpr std::int64_t kBound = (std::int64_t{1} << 62) - 1;
+    EXPECT_EQ(PaymentRequest::ParseNumber("4611686018427387902"), kBound - 1);
+    EXPECT_EQ(PaymentRequest::ParseNumber("4611686018427387903"), kBound);
     EXPECT_EQ(PaymentRequest::ParseNumber("4611686018427387904"), kBound);
     // Found by fuzzing: a value just below the bound was multiplied by ten before the check.
     EXPECT_EQ(PaymentRequest::ParseNumber("00011698452746056547442"), kBound);
     EXPECT_EQ(PaymentRequest::ParseNumber("-99999999999999999999999"), -kBound);
+    // Found by fuzzing: two saturated amounts overflowed their sum.
+    PaymentRequest both;
+    both.amount = PaymentRequest::ParseNumber(std::string(30, '9'));
+    both.taxOthers = both.amount;
+    EXPECT_EQ(both.DisplayTotal(), 2 * kBound);
+    both.amount = both.taxOthers = -kBound;
+    EXPECT_EQ(both.DisplayTotal(), -2 * kBound);
     EXPECT_EQ(PaymentRequest::ParseNumber(" \t+12abc"), 12);
     EXPECT_EQ(PaymentRequest::ParseNumber("x1"), 0);
 
