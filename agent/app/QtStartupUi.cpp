@@ -7,6 +7,8 @@
 #include "agent/app/StartMode.h"
 #include "agent/core/AgentSettings.h"
 #include "agent/core/SystemClock.h"
+#include "agent/dialogs/ReviewModes.h"
+#include "agent/sync/ClinicZoneLines.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/IWebLogTable.h"
 #include "agent/sync/OperationLog.h"
@@ -29,7 +31,16 @@ void QtStartupUi::ShowMessage(const std::string& text) {
     box.exec();
 }
 
-int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& /*key*/) {
+int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) {
+    switch (mode) {
+    case StartMode::Check:
+        return RunCheckReservationMode(app.Web(), app.DatabaseFolder(),
+                                       StartMode::PropertyName(mode));
+    case StartMode::FirstAppo:
+        return RunFirstAppoInfoMode(app.Web(), key, StartMode::PropertyName(mode));
+    default:
+        break;
+    }
     if (mode != StartMode::Resident) {
         std::cerr << "apposync: the dialog \"" << StartMode::DialogCaptionUtf8(mode)
                   << "\" (start word " << StartMode::Word(mode) << ") is not part of this build\n";
@@ -57,6 +68,7 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& /*key
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(&dlg, &CApposyncDlg::exitRequested, qApp, &QCoreApplication::quit);
     state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
+    WriteClinicZoneLines(log, platform::StartZoneChoice());
     // A broken settings file is said in the window, which then stays in view.
     const auto& problems = app.SettingsProblems();
     dlg.Initialise(problems.empty() && !app.ConfiguredEntryFolder().empty());
