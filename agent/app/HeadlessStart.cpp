@@ -56,6 +56,8 @@ int HeadlessStart::Run(bool once, std::ostream& out, std::ostream& err) {
     state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
 
     HeadlessRunner runner(app.Web(), log, clock, state, out);
+    // The zone line first: it says how to read every time stamp that follows.
+    WriteClinicZoneLines(log, platform::StartZoneChoice());
     if (!app.SettingsProblems().empty()) {
         // Nothing could be sent with them: say which file and end with a failure.
         for (const std::string& problem : app.SettingsProblems())
@@ -67,7 +69,6 @@ int HeadlessStart::Run(bool once, std::ostream& out, std::ostream& err) {
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
-    WriteClinicZoneLines(log, platform::StartZoneChoice());
     return runner.Run(once);
 }
 
