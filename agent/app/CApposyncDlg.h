@@ -69,6 +69,10 @@ public:
     }
     QProgressBar* BulkProgress() const { return m_progress; }
 
+    // Button 1009 and menu item 32777 run `open` (the settings dialog) under the busy guard;
+    // until set they say the dialog is not part of this build.
+    void SetSettingsDialog(std::function<void()> open) { m_openSettings = std::move(open); }
+
     // Shows the monitor's health from now on, and judges it again every kHealthRecheckMs while no
     // cycle runs (a stopped agent turns to 異常 too). The monitor must outlive the window.
     void AttachHealth(HealthMonitor& health);
@@ -142,4 +146,5 @@ private:
     HealthState m_shownHealth = HealthState::Normal;
     QString m_trayToolTip;
     std::function<void(const QString&, const QString&)> m_trayMessageObserver;
+    std::function<void()> m_openSettings;
 };
