@@ -40,12 +40,15 @@ void HealthMonitor::CycleEnded(const CycleOutcome& outcome) {
     // Replacing a file costs a few milliseconds of disk wait, more than the idle cycle can
     // spare every 3 seconds; a status renewed every kStatusRewrite stays well inside what
     // monitoring calls fresh, and a change of state is written at once.
-    const bool due = !m_lastWrite || m_current.state != before ||
+    // The state is compared with the one written, not the one judged before: a recheck between
+    // cycles may have changed it without writing.
+    const bool due = !m_lastWrite || m_current.state != m_writtenState ||
                      m_current.at - *m_lastWrite >= kStatusRewrite || m_current.at < *m_lastWrite;
     if (!m_statusFile.empty() && due) {
-        if (HealthStatusFile::Write(m_statusFile, m_current, m_health.Thresholds(), m_pid))
+        if (HealthStatusFile::Write(m_statusFile, m_current, m_health.Thresholds(), m_pid)) {
             m_lastWrite = m_current.at;
-        else
+            m_writtenState = m_current.state;
+        } else
             m_log.WriteLog(OperationLog::Error,
                            platform::J("状態ファイルを書き込めません: ") + m_statusFile);
     }

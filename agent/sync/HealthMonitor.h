@@ -79,6 +79,7 @@ private:
     std::string m_entryFolder; // as the last scan settled it
     std::uint64_t m_failuresBefore = 0;
     std::optional<HealthSnapshot::TimePoint> m_lastWrite; // of the status file
+    HealthState m_writtenState = HealthState::Normal;     // in the status file
     HealthSnapshot m_current;
     Listener m_listener;
 };

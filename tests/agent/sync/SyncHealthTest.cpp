@@ -11,6 +11,7 @@
 #include "TestClinic.h"
 #include "agent/core/AgentSettings.h"
 #include "agent/sync/EntryBacklog.h"
+#include "agent/sync/HealthMonitor.h"
 #include "agent/sync/HealthStatusFile.h"
 #include "agent/sync/SyncHealth.h"
 #include "platform/Cp932.h"
@@ -310,4 +311,39 @@ TEST(HealthStatusFile, AnythingButAStatusIsUnknown) {
     platform::MakeDirs(path + "/");
     EXPECT_EQ(HealthStatusFile::Check(path, now).exitCode, 3);
     EXPECT_FALSE(HealthStatusFile::Write(path, HealthSnapshot{}, {}, 1));
+}
+
+TEST(HealthMonitor, TheNextCycleWritesAStateARecheckFoundBetweenCycles) {
+    TempDir dir;
+    FakeClock clock;
+    OperationLog log(clock, {});
+    WebSession web;
+    EngineState state;
+    HealthMonitor monitor(log, web, state, clock, {}, HealthStatusFile::PathIn(dir.Path()), 1);
+    const auto written = [&] {
+        std::string bytes;
+        EXPECT_TRUE(platform::ReadFile(monitor.StatusFile(), bytes));
+        return nlohmann::json::parse(bytes)["state"].get<std::string>();
+    };
+    const auto cycle = [&](bool webOpened) {
+        CycleOutcome outcome;
+        outcome.localOpened = true;
+        outcome.webOpened = outcome.completed = webOpened;
+        monitor.CycleStarting();
+        monitor.CycleEnded(outcome);
+    };
+    cycle(true);
+    EXPECT_EQ(written(), "normal");
+    clock.Advance(minutes(10) - seconds(1));
+    cycle(false);
+    EXPECT_EQ(written(), "warning");
+    // The window's recheck turns it to 異常 without writing; the next cycle, only seconds after
+    // the last write, must not leave the file at 注意.
+    clock.Advance(seconds(1));
+    monitor.Reevaluate();
+    EXPECT_EQ(monitor.Current().state, HealthState::Error);
+    EXPECT_EQ(written(), "warning");
+    clock.Advance(seconds(3));
+    cycle(false);
+    EXPECT_EQ(written(), "error");
 }
