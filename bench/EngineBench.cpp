@@ -120,6 +120,10 @@ struct Clinic {
         std::string err;
         if (CPelmoDBSys::CreateDatabase(db, err) != 0)
             throw std::runtime_error(err);
+        // Without a clinic code every cycle logs that the clinic's details were not sent, and an
+        // idle cycle would neither be quiet nor healthy.
+        if (CPelmoDBSys(db).SetClinicCode("C0042") != 0)
+            throw std::runtime_error("clinic code not set");
         platform::WriteProfileString(home.Path() + "PelmoV3.ini", "GLOBAL", "DATABASE", db);
         AgentSettings::SetProfileFile("");
         CPatientDB p(db, 1);
