@@ -240,6 +240,7 @@ int main(int argc, char** argv) {
         const int idleRuns = 100;
         double idleCpu = 0, idleWall = 0, healthCpu = 0, healthWall = 0, monitorWall = 0;
         int statusWrites = 0;
+        double writingWall = 0, quietWall = 0; // the monitor's own, cycles with and without a write
         timespec lastWrite{};
         for (int i = 0; i < idleRuns; ++i) {
             double cpu = CpuSeconds();
@@ -254,7 +255,8 @@ int main(int argc, char** argv) {
             const CycleOutcome done = cycle.Run();
             const auto ended = Clock::now();
             health.CycleEnded(done);
-            monitorWall += Seconds(Clock::now() - ended) / idleRuns;
+            const double own = Seconds(Clock::now() - ended);
+            monitorWall += own / idleRuns;
             healthCpu += (CpuSeconds() - cpu) / idleRuns;
             healthWall += Seconds(Clock::now() - wall) / idleRuns;
             struct stat st {};
@@ -262,6 +264,9 @@ int main(int argc, char** argv) {
                                                        st.st_mtim.tv_nsec != lastWrite.tv_nsec)) {
                 ++statusWrites;
                 lastWrite = st.st_mtim;
+                writingWall += own;
+            } else {
+                quietWall += own;
             }
         }
         if (health.Current().state != HealthState::Normal)
@@ -325,6 +330,10 @@ int main(int argc, char** argv) {
         std::printf("  of it the monitor's own     %.3f ms wall (%.1f %% of an idle cycle), "
                     "%d status file writes\n",
                     1000 * monitorWall, 100 * monitorWall / idleWall, statusWrites);
+        if (statusWrites > 0 && statusWrites < idleRuns)
+            std::printf("    after a cycle with a write %.3f ms, without %.3f ms\n",
+                        1000 * writingWall / statusWrites,
+                        1000 * quietWall / (idleRuns - statusWrites));
         std::printf("  statements sent             %zu\n", idleStatements.size());
         for (const std::string& s : idleStatements)
             std::printf("    %s\n", platform::Cp932ToUtf8(s).c_str());

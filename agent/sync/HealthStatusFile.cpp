@@ -123,7 +123,9 @@ std::string HealthStatusFile::Json(const HealthSnapshot& h, const HealthThreshol
 
 bool HealthStatusFile::Write(const std::string& path, const HealthSnapshot& health,
                              const HealthThresholds& thresholds, long pid) {
-    return platform::WriteFileAtomic(path, Json(health, thresholds, pid));
+    // Not flushed to disk: that wait is most of an idle cycle's cost, and a status lost to a
+    // power cut reads as unknown, which is the truth until the agent writes again.
+    return platform::WriteFileAtomic(path, Json(health, thresholds, pid), false);
 }
 
 HealthStatusFile::Verdict HealthStatusFile::Check(const std::string& path, TimePoint now) {
