@@ -64,6 +64,12 @@ public:
     }
     QProgressBar* BulkProgress() const { return m_progress; }
 
+    // Opens the notice list for button 1003 and menu item 32780, under the controller's busy
+    // guard; until it is set they say they are not part of this build.
+    void SetNoticeOpener(std::function<void(QWidget* parent)> open) {
+        m_openNotices = std::move(open);
+    }
+
     // Runs one command of the buttons or the pop-up menu (AgentController::Command ids).
     void OnCommand(int id);
 
@@ -114,4 +120,5 @@ private:
     std::string m_bulkFolder;
     std::function<bool(const std::string&)> m_confirmBulk;
     std::function<void()> m_bulkPumpObserver;
+    std::function<void(QWidget*)> m_openNotices;
 };

@@ -7,6 +7,7 @@
 #include "agent/app/StartMode.h"
 #include "agent/core/AgentSettings.h"
 #include "agent/core/SystemClock.h"
+#include "agent/dialogs/NoticeDialogs.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/IWebLogTable.h"
 #include "agent/sync/OperationLog.h"
@@ -29,7 +30,15 @@ void QtStartupUi::ShowMessage(const std::string& text) {
     box.exec();
 }
 
-int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& /*key*/) {
+int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) {
+    switch (mode) {
+    case StartMode::Notification:
+        return RunNotificationMode(app.Web(), app.DatabaseFolder(), StartMode::PropertyName(mode));
+    case StartMode::Patient:
+        return RunPatientMode(app.Web(), app.DatabaseFolder(), key, StartMode::PropertyName(mode));
+    default:
+        break;
+    }
     if (mode != StartMode::Resident) {
         std::cerr << "apposync: the dialog \"" << StartMode::DialogCaptionUtf8(mode)
                   << "\" (start word " << StartMode::Word(mode) << ") is not part of this build\n";
@@ -51,6 +60,10 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& /*key
     CApposyncDlg dlg(controller, log, QSystemTrayIcon::isSystemTrayAvailable());
     window = &dlg;
     dlg.EnableBulkSends(app.Web(), app.DatabaseFolder());
+    dlg.SetNoticeOpener([&](QWidget* parent) {
+        OpenNotificationDialog(parent, app.Web(), log, app.DatabaseFolder(),
+                               state.patientDirectory);
+    });
     // Marks the window: a second start of the agent raises it.
     platform::ActivationServer activation(StartMode::PropertyName(StartMode::Resident), &dlg);
 
