@@ -1,8 +1,6 @@
 #include "agent/dialogs/CPatientNotification.h"
 
 #include "agent/dialogs/DialogListView.h"
-#include "outside/pelmodb/CPatientDB.h"
-#include "outside/pelmodb/PelmoStatus.h"
 #include "platform/Cp932.h"
 #include "platform/qt/QtText.h"
 
@@ -12,7 +10,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <cstring>
 
 using platform::J;
 
@@ -20,20 +17,6 @@ namespace {
 
 QString U(const char* utf8) {
     return QString::fromUtf8(utf8);
-}
-
-template <std::size_t N> std::string Field(const char (&field)[N]) {
-    return std::string(field, strnlen(field, N));
-}
-
-// "display number : name(kana)" of the local patient; the key when the patient is not there.
-std::string PatientText(const std::string& folder, const std::string& key) {
-    CPatientDB patients(folder, 0);
-    patients.SetAssociatedDB(nullptr);
-    if (patients.GetPatient1Data(key) != PelmoStatus::kOk)
-        return key;
-    return Field(patients.m_rec.displayNo) + " : " + Field(patients.m_rec.name) + "(" +
-           Field(patients.m_rec.kana) + ")";
 }
 
 } // namespace
@@ -44,17 +27,12 @@ CPatientNotification::CPatientNotification(NoticeContext& ctx, std::string patie
     setWindowTitle(U("送信履歴"));
     setWindowFlag(Qt::WindowStaysOnTopHint);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    BuildControls(PatientText(ctx.databaseFolder, m_history.PatientKey()));
+    BuildControls(m_history.PatientText());
     resize(minimumSizeHint());
 
     const NoticeResult r = m_history.Load();
-    if (!r.ok) {
-        std::string line = r.noConnection ? J("Webデータベースに接続できません：")
-                                          : J("Webデータベースから読み込めませんでした：");
-        line += r.error.substr(0, r.error.find_first_of("\r\n"));
-        m_problem->setText(platform::ToQString(line));
-        m_problem->show();
-    }
+    m_problem->setText(platform::ToQString(r.ProblemLine()));
+    m_problem->setVisible(!r.ok);
     ShowItems();
 }
 

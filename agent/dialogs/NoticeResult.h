@@ -9,6 +9,10 @@ struct NoticeResult {
     // The database's own text (or the connect error); empty when ok.
     std::string error;
 
+    // One line for a window that could not read the web: what failed and the first line of the
+    // database's text; empty when ok.
+    std::string ProblemLine() const;
+
     static NoticeResult Failed(std::string text, bool connection = false) {
         NoticeResult r;
         r.ok = false;

@@ -61,9 +61,7 @@ void NotificationEditor::SetPatient(const std::string& key, const std::string& d
 }
 
 std::string NotificationEditor::PatientText() const {
-    if (m_notice.patientKey.empty())
-        return {};
-    return m_notice.patientId + " : " + m_notice.patientName + "(" + m_notice.patientKana + ")";
+    return m_notice.PatientText();
 }
 
 bool NotificationEditor::IsBlank(const std::string& text) {

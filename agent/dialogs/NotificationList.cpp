@@ -23,11 +23,6 @@ long DateNumber(const std::string& ymd) {
     return std::atol(ymd.c_str());
 }
 
-std::string FirstLine(const std::string& text) {
-    const std::size_t end = text.find_first_of("\r\n");
-    return end == std::string::npos ? text : text.substr(0, end);
-}
-
 } // namespace
 
 const std::vector<ListColumnSpec>& NotificationList::Columns() {
@@ -61,13 +56,7 @@ NotificationStore::DateRange NotificationList::EffectiveRange() const {
 }
 
 void NotificationList::Report(const NoticeResult& r) {
-    if (r.ok) {
-        m_problem.clear();
-        return;
-    }
-    m_problem = r.noConnection ? J("Webデータベースに接続できません：")
-                               : J("Webデータベースから読み込めませんでした：");
-    m_problem += FirstLine(r.error);
+    m_problem = r.ProblemLine();
 }
 
 void NotificationList::Open() {

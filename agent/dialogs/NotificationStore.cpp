@@ -1,7 +1,6 @@
 #include "agent/dialogs/NotificationStore.h"
 
 #include <cstdlib>
-#include <cstring>
 
 #include "agent/core/CDBException.h"
 #include "agent/core/CRecordset.h"
@@ -9,6 +8,7 @@
 #include "agent/core/LocalDateConversions.h"
 #include "agent/core/SqlLiterals.h"
 #include "agent/sync/FillStatement.h"
+#include "agent/sync/RecordText.h"
 #include "agent/sync/WebValueText.h"
 #include "outside/pelmodb/CPatientDB.h"
 #include "outside/pelmodb/PelmoStatus.h"
@@ -53,10 +53,6 @@ bool IsNumericId(const std::string& id) {
             return false;
     }
     return true;
-}
-
-template <std::size_t N> std::string Field(const char (&field)[N]) {
-    return std::string(field, strnlen(field, N));
 }
 
 // "'YYYY-MM-DD HH:MM:SS'" -> YYYY-MM-DD HH:MM:SS, as the web gives the column back.
@@ -126,16 +122,17 @@ int NotificationStore::CurrentFlag(const std::string& validToDate) const {
     return validToDate.empty() || IsTodayOrLater(validToDate, m_ctx.clock) ? 1 : 0;
 }
 
-void NotificationStore::FillPatient(tagNotificationData& notice) const {
+bool NotificationStore::FillPatient(tagNotificationData& notice) const {
     if (notice.patientKey.empty())
-        return;
+        return false;
     CPatientDB patients(m_ctx.databaseFolder, 0);
     patients.SetAssociatedDB(nullptr);
     if (patients.GetPatient1Data(notice.patientKey) != PelmoStatus::kOk)
-        return;
-    notice.patientId = Field(patients.m_rec.displayNo);
-    notice.patientName = Field(patients.m_rec.name);
-    notice.patientKana = Field(patients.m_rec.kana);
+        return false;
+    notice.patientId = RecordText(patients.m_rec.displayNo);
+    notice.patientName = RecordText(patients.m_rec.name);
+    notice.patientKana = RecordText(patients.m_rec.kana);
+    return true;
 }
 
 tagNotificationData NotificationStore::ReadNotice(const CRecordset& rs) const {
@@ -224,9 +221,10 @@ NoticeResult NotificationStore::LoadReadMarks(NoticeMap& individual) {
 
 NotificationStore::SaveResult NotificationStore::Save(tagNotificationData& notice) {
     SaveResult result;
-    auto failed = [&result](const NoticeResult& r) {
-        static_cast<NoticeResult&>(result) = r;
-        return result;
+    auto failed = [](const NoticeResult& r) {
+        SaveResult f;
+        static_cast<NoticeResult&>(f) = r;
+        return f;
     };
     if (notice.id == tagNotificationData::kCopyId)
         notice.id.clear();
@@ -278,7 +276,7 @@ NotificationStore::SaveResult NotificationStore::Save(tagNotificationData& notic
             throw CDBException(J("新しいお知らせの番号を読めませんでした。"), "", 0);
         notice.id = id;
     } catch (const CDBException& e) {
-        failed(Fail(e.m_strError));
+        result = failed(Fail(e.m_strError));
         result.inserted = true;
         result.insertedWithoutId = true;
     }

@@ -54,6 +54,9 @@ public:
 
     // The current flag of a valid-to date (YYYYMMDD or empty) today.
     int CurrentFlag(const std::string& validToDate) const;
+    // Display number, name and kana of the notice's patient from the local patient table; false
+    // (fields unchanged) without a patient key or when the patient is not there.
+    bool FillPatient(tagNotificationData& notice) const;
 
 private:
     class Connection;
@@ -64,7 +67,6 @@ private:
     void Open(CRecordset& rs, const std::string& sql) const;
     void Execute(const std::string& sql) const;
     tagNotificationData ReadNotice(const CRecordset& rs) const;
-    void FillPatient(tagNotificationData& notice) const;
     NoticeResult LoadInto(const std::string& sql, NoticeMap& out);
     void ReadMarks(NoticeMap& individual) const;
     void Log(int category, const std::string& text, const std::string& reference = {}) const;

@@ -22,6 +22,12 @@ const std::vector<ListColumnSpec>& PatientNoticeHistory::Columns() {
 PatientNoticeHistory::PatientNoticeHistory(NoticeContext& ctx, std::string patientKey)
     : m_store(ctx), m_patientKey(std::move(patientKey)) {}
 
+std::string PatientNoticeHistory::PatientText() const {
+    tagNotificationData n;
+    n.patientKey = m_patientKey;
+    return m_store.FillPatient(n) ? n.PatientText() : m_patientKey;
+}
+
 NoticeResult PatientNoticeHistory::Load() {
     return m_store.LoadForPatient(m_patientKey, m_items);
 }

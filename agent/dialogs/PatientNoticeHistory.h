@@ -19,6 +19,9 @@ public:
     PatientNoticeHistory(NoticeContext& ctx, std::string patientKey);
 
     const std::string& PatientKey() const { return m_patientKey; }
+    // "display number : name(kana)" of the patient in the local patient table; the key when the
+    // patient is not there.
+    std::string PatientText() const;
 
     // Reads the patient's notices and their read marks.
     NoticeResult Load();

@@ -23,4 +23,10 @@ struct tagNotificationData {
 
     // An existing notice of the web (not new, not a copy being prepared).
     bool Existing() const { return !id.empty() && id != kCopyId; }
+    // "display number : name(kana)"; empty without a patient.
+    std::string PatientText() const {
+        if (patientKey.empty())
+            return {};
+        return patientId + " : " + patientName + "(" + patientKana + ")";
+    }
 };

@@ -2,14 +2,11 @@
 // A clinic for the notice dialogs' tests: a temporary local database with patients, a fresh web
 // database on the private server, a fixed clock (2024-01-05 09:30), the operation log, and the
 // statements the dialogs sent. Values are UTF-8 in the test source and stored as CP932.
-#include <arpa/inet.h>
 #include <chrono>
-#include <netinet/in.h>
 #include <string>
-#include <sys/socket.h>
-#include <unistd.h>
 #include <vector>
 
+#include "ClosedPort.h"
 #include "FakeClock.h"
 #include "TestClinic.h"
 #include "WebDb.h"
@@ -87,16 +84,4 @@ struct NoticeRig {
                  " THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='refused by test'; END IF; END");
     }
     void Allow(const std::string& what) { web.Exec("DROP TRIGGER refuse_" + what); }
-
-    static int ClosedPort() {
-        const int fd = socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        socklen_t len = sizeof addr;
-        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-        close(fd);
-        return ntohs(addr.sin_port);
-    }
 };
