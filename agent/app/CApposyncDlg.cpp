@@ -1,6 +1,7 @@
 #include "agent/app/CApposyncDlg.h"
 
 #include "agent/app/AgentController.h"
+#include "agent/dialogs/ReviewModes.h"
 #include "agent/sync/BulkSend.h"
 #include "agent/sync/OperationLog.h"
 #include "platform/Cp932.h"
@@ -291,7 +292,7 @@ void CApposyncDlg::OnCommand(int id) {
         RunBulkSend(false);
         break;
     case C::kMenuCheck:
-        NotBuilt("予約重複等のチェック");
+        m_controller.RunGuarded([this] { OpenCheckReservation(this); });
         break;
     case C::kMenuOpen:
         ShowFromTray();

@@ -8,6 +8,8 @@
 #include "agent/core/AgentSettings.h"
 #include "agent/core/SystemClock.h"
 #include "agent/dialogs/NoticeDialogs.h"
+#include "agent/dialogs/ReviewModes.h"
+#include "agent/sync/ClinicZoneLines.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/IWebLogTable.h"
 #include "agent/sync/OperationLog.h"
@@ -36,6 +38,11 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) 
         return RunNotificationMode(app.Web(), app.DatabaseFolder(), StartMode::PropertyName(mode));
     case StartMode::Patient:
         return RunPatientMode(app.Web(), app.DatabaseFolder(), key, StartMode::PropertyName(mode));
+    case StartMode::Check:
+        return RunCheckReservationMode(app.Web(), app.DatabaseFolder(),
+                                       StartMode::PropertyName(mode));
+    case StartMode::FirstAppo:
+        return RunFirstAppoInfoMode(app.Web(), key, StartMode::PropertyName(mode));
     default:
         break;
     }
@@ -70,6 +77,7 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) 
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(&dlg, &CApposyncDlg::exitRequested, qApp, &QCoreApplication::quit);
     state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
+    WriteClinicZoneLines(log, platform::StartZoneChoice());
     dlg.Initialise(!app.ConfiguredEntryFolder().empty());
     // At log-in the agent may start before the desktop's tray: look again every 2 seconds, up
     // to 60 times, and move into the tray once it is there.

@@ -1,5 +1,7 @@
 #include "agent/core/LocalDateConversions.h"
 
+#include <cstdio>
+
 namespace {
 
 bool AllDigits(const std::string& s) {
@@ -66,4 +68,12 @@ bool IsTodayOrLater(const std::string& yyyymmdd, const IClock& clock) {
     if (d->month != now.month)
         return d->month > now.month;
     return d->day >= now.day;
+}
+
+std::string TodayYmd(const IClock& clock) {
+    const LocalDateTime now = clock.LocalNow();
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%04d%02d%02d", now.year % 10000, now.month % 100,
+                  now.day % 100);
+    return buf;
 }

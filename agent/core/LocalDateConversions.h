@@ -14,3 +14,5 @@ std::optional<LocalDateTime> TimeValueFromText(const std::string& hhmm);
 // The text padded with the digits of "99991231" to eight is today or a later date (false when
 // the padded text is no calendar date).
 bool IsTodayOrLater(const std::string& yyyymmdd, const IClock& clock);
+// YYYYMMDD of the clock's local date.
+std::string TodayYmd(const IClock& clock);

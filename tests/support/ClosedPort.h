@@ -1,19 +1,4 @@
 #pragma once
-// A TCP port on 127.0.0.1 on which nobody listens (bound, then released): a web server that is
-// as good as stopped.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
-inline int ClosedPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t len = sizeof addr;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    close(fd);
-    return ntohs(addr.sin_port);
-}
+// A TCP port on 127.0.0.1 on which nobody listens (bound, then released): a connection to it is
+// refused at once, as to a web database server that is not running.
+int ClosedPort();

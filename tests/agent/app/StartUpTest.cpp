@@ -3,14 +3,11 @@
 #include "agent/app/StartMode.h"
 #include "platform/Cp932.h"
 
+#include "ClosedPort.h"
 #include "TempDir.h"
 
-#include <arpa/inet.h>
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -28,19 +25,6 @@ struct RecordingUi : IStartupUi {
     std::vector<std::string> messages;
     std::vector<std::pair<int, std::string>> dialogs;
 };
-
-// A TCP port on which nobody listens (bound, then released).
-int ClosedPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    socklen_t len = sizeof addr;
-    getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len);
-    close(fd);
-    return ntohs(addr.sin_port);
-}
 
 // A program folder with PelmoV3.ini naming a database folder that holds Apposync.ini.
 class StartUpTest : public ::testing::Test {
