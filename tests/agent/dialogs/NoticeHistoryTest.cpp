@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "NoticeRig.h"
+#include "WebFault.h"
 #include "agent/dialogs/PatientNoticeHistory.h"
 
 using platform::J;
@@ -37,12 +38,13 @@ TEST(NoticeHistory, ReadMarksDetailAndDeletesThatMayFail) {
               J("2024-01-03\r\n\r\nお薬\r\n\r\nお薬が出ています。\r\n受付へどうぞ。"));
 
     // Both selected; the database refuses one: it stays listed and is reported.
-    rig.Refuse("DELETE", platform::J("OLD.title='お薬'"));
+    const WebFault fault(rig.web, WebFault::Kind::Refuse, "notifications", "DELETE",
+                         platform::J("OLD.title='お薬'"));
     rig.statements.clear();
     const auto failures = history.Delete({0, 1});
     ASSERT_EQ(failures.size(), 1u);
     EXPECT_EQ(failures[0].notice.id, unread);
-    EXPECT_NE(failures[0].result.error.find("refused by test"), std::string::npos);
+    EXPECT_NE(failures[0].result.error.find("refused by the test"), std::string::npos);
     ASSERT_EQ(history.Items().size(), 1u);
     EXPECT_EQ(history.Items()[0].id, unread);
     EXPECT_EQ(rig.statements,

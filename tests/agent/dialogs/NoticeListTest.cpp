@@ -1,7 +1,10 @@
 // The notice list's logic against a temporary clinic and the private web database.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "NoticeRig.h"
+#include "WebFault.h"
 #include "agent/dialogs/NotificationEditor.h"
 #include "agent/dialogs/NotificationList.h"
 
@@ -308,26 +311,26 @@ TEST(NoticeList, FailedSavesAndDeletesLeaveTheListAsItWas) {
     const auto before = Titles(list);
 
     // The database refuses the INSERT: its text comes back and is logged; nothing is listed.
-    rig.Refuse("INSERT", "1");
+    std::optional<WebFault> fault;
+    fault.emplace(rig.web, WebFault::Kind::Refuse, "notifications", "INSERT", "TRUE");
     tagNotificationData notice;
     notice.notificationDate = "20240105";
     notice.title = J("届かない");
     notice.content = J("本文");
     auto saved = list.Save(notice);
     EXPECT_FALSE(saved.ok);
-    EXPECT_NE(saved.error.find("refused by test"), std::string::npos) << saved.error;
+    EXPECT_NE(saved.error.find("refused by the test"), std::string::npos) << saved.error;
     EXPECT_EQ(Titles(list), before);
     EXPECT_NE(rig.log.Lines().front().find("[SQL"), std::string::npos);
-    EXPECT_NE(rig.log.Lines().front().find("refused by test"), std::string::npos);
-    rig.Allow("INSERT");
+    EXPECT_NE(rig.log.Lines().front().find("refused by the test"), std::string::npos);
 
     // An UPDATE refused likewise keeps the old text.
-    rig.Refuse("UPDATE", "1");
+    fault.emplace(rig.web, WebFault::Kind::Refuse, "notifications", "UPDATE", "TRUE");
     tagNotificationData edited = list.Rows()[0];
     edited.title = J("変えられない");
     EXPECT_FALSE(list.Save(edited).ok);
     EXPECT_EQ(Titles(list), before);
-    rig.Allow("UPDATE");
+    fault.reset();
 
     // The server stopped: the delete fails, the row stays listed and on the web.
     const int row = RowOf(list, rig.holiday);
@@ -341,13 +344,14 @@ TEST(NoticeList, FailedSavesAndDeletesLeaveTheListAsItWas) {
     EXPECT_EQ(rig.Count("SELECT COUNT(*) FROM notifications WHERE id=" + rig.holiday), 1);
 
     // The database refuses the DELETE: the row stays too.
-    rig.Refuse("DELETE", "1");
+    fault.emplace(rig.web, WebFault::Kind::Refuse, "notifications", "DELETE", "TRUE");
     const NoticeResult refused = list.Delete(RowOf(list, rig.holiday));
     EXPECT_FALSE(refused.ok);
     EXPECT_FALSE(refused.noConnection);
-    EXPECT_NE(refused.error.find("refused by test"), std::string::npos);
+    EXPECT_NE(refused.error.find("refused by the test"), std::string::npos);
     EXPECT_GE(RowOf(list, rig.holiday), 0);
-    rig.Allow("DELETE");
+    EXPECT_EQ(fault->Count(), 1);
+    fault.reset();
 
     // A delete that goes through takes the row away, here and on the web.
     rig.statements.clear();

@@ -73,15 +73,4 @@ struct NoticeRig {
         session.SetValues(v);
     }
     void StartServer() { session.SetValues(WebDbValues(web)); }
-
-    // Makes the database refuse statements of one kind on `notifications` (with the text
-    // "refused by test") while the condition holds, e.g. Refuse("INSERT", "1") or
-    // Refuse("DELETE", "OLD.title='x'").
-    void Refuse(const std::string& what, const std::string& condition) {
-        const std::string name = "refuse_" + what;
-        web.Exec("CREATE TRIGGER " + name + " BEFORE " + what +
-                 " ON notifications FOR EACH ROW BEGIN IF " + condition +
-                 " THEN SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT='refused by test'; END IF; END");
-    }
-    void Allow(const std::string& what) { web.Exec("DROP TRIGGER refuse_" + what); }
 };

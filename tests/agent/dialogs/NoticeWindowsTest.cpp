@@ -3,7 +3,10 @@
 // set, each window is saved there as PNG.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "NoticeRig.h"
+#include "WebFault.h"
 #include "agent/dialogs/CNotification.h"
 #include "agent/dialogs/CNotificationInfo.h"
 #include "agent/dialogs/CPatientNotification.h"
@@ -237,7 +240,8 @@ TEST(NoticeWindows, NewEditAndDeleteThroughTheButtons) {
     EXPECT_EQ(rig.Count("SELECT COUNT(*) FROM notifications"), 5);
 
     // A refused save says so with the database's text and lists nothing new.
-    rig.Refuse("INSERT", "1");
+    std::optional<WebFault> fault;
+    fault.emplace(rig.web, WebFault::Kind::Refuse, "notifications", "INSERT", "TRUE");
     const size_t rows = w.List().Rows().size();
     answers.onRun = [&](QDialog& d) {
         auto* info = qobject_cast<CNotificationInfo*>(&d);
@@ -249,10 +253,10 @@ TEST(NoticeWindows, NewEditAndDeleteThroughTheButtons) {
     Click(w, "1001");
     ASSERT_EQ(answers.told.size(), 1u);
     EXPECT_EQ(answers.told[0].rfind(J("お知らせを保存できませんでした。\n"), 0), 0u);
-    EXPECT_NE(answers.told[0].find("refused by test"), std::string::npos);
+    EXPECT_NE(answers.told[0].find("refused by the test"), std::string::npos);
     EXPECT_EQ(w.List().Rows().size(), rows);
     EXPECT_EQ(RowOfTitle(w, J("届かないお知らせ")), -1);
-    rig.Allow("INSERT");
+    fault.reset();
 
     // A delete with the server stopped keeps the row listed and says so.
     w.ListView()->SelectRow(RowOfTitle(w, J("臨時休診（午後のみ）")));
@@ -414,7 +418,8 @@ TEST(NoticeWindows, SendHistoryMarksDetailAndReportedDeletes) {
 
     // Both selected; one refused: it stays and the message names it.
     view->selectAll();
-    rig.Refuse("DELETE", platform::J("OLD.title='お薬のお知らせ'"));
+    const WebFault fault(rig.web, WebFault::Kind::Refuse, "notifications", "DELETE",
+                         platform::J("OLD.title='お薬のお知らせ'"));
     Click(w, "1001");
     EXPECT_EQ(answers.asked.back(), J("選択中のお知らせを削除します。"));
     ASSERT_EQ(answers.told.size(), 1u);
