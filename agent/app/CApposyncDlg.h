@@ -69,6 +69,9 @@ public:
     void SetNoticeOpener(std::function<void(QWidget* parent)> open) {
         m_openNotices = std::move(open);
     }
+    // Button 1009 and menu item 32777 run `open` (the settings dialog) under the busy guard;
+    // until set they say the dialog is not part of this build.
+    void SetSettingsDialog(std::function<void()> open) { m_openSettings = std::move(open); }
 
     // Runs one command of the buttons or the pop-up menu (AgentController::Command ids).
     void OnCommand(int id);
@@ -121,4 +124,5 @@ private:
     std::function<bool(const std::string&)> m_confirmBulk;
     std::function<void()> m_bulkPumpObserver;
     std::function<void(QWidget*)> m_openNotices;
+    std::function<void()> m_openSettings;
 };

@@ -9,6 +9,7 @@
 #include "agent/core/SystemClock.h"
 #include "agent/dialogs/NoticeDialogs.h"
 #include "agent/dialogs/ReviewModes.h"
+#include "agent/dialogs/SettingModes.h"
 #include "agent/sync/ClinicZoneLines.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/IWebLogTable.h"
@@ -36,6 +37,8 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) 
     switch (mode) {
     case StartMode::Notification:
         return RunNotificationMode(app.Web(), app.DatabaseFolder(), StartMode::PropertyName(mode));
+    case StartMode::Setting:
+        return RunSettingMode(app.Web(), app.ClinicCode(), StartMode::PropertyName(mode));
     case StartMode::Patient:
         return RunPatientMode(app.Web(), app.DatabaseFolder(), key, StartMode::PropertyName(mode));
     case StartMode::Check:
@@ -43,6 +46,8 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) 
                                        StartMode::PropertyName(mode));
     case StartMode::FirstAppo:
         return RunFirstAppoInfoMode(app.Web(), key, StartMode::PropertyName(mode));
+    case StartMode::Url:
+        return RunUrlMode(app.Web(), app.ClinicCode());
     default:
         break;
     }
@@ -70,6 +75,10 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) 
     dlg.SetNoticeOpener([&](QWidget* parent) {
         OpenNotificationDialog(parent, app.Web(), log, app.DatabaseFolder(),
                                state.patientDirectory);
+    });
+    dlg.SetSettingsDialog([&] {
+        if (OpenSettingDialog(&dlg, app.Web(), app.ClinicCode()))
+            state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
     });
     // Marks the window: a second start of the agent raises it.
     platform::ActivationServer activation(StartMode::PropertyName(StartMode::Resident), &dlg);

@@ -178,6 +178,7 @@ void CNotification::BuildControls() {
     });
     connect(m_expired, &QCheckBox::toggled, this, [this](bool on) {
         m_list.SetShowExpired(on);
+        ApplyRange();
         m_list.Filter();
         ShowRows();
     });
@@ -185,6 +186,7 @@ void CNotification::BuildControls() {
         m_from->setEnabled(on);
         m_to->setEnabled(on);
         m_list.SetUseRange(on);
+        ApplyRange();
         m_list.Filter();
         ShowRows();
     });
@@ -202,6 +204,7 @@ void CNotification::BuildControls() {
     connect(m_view, &DialogListView::rowDoubleClicked, this, [this](int) { OnEdit(); });
 }
 
+// The filter always works on what the controls show, as after "検索".
 void CNotification::ApplyRange() {
     m_list.SetRange(YmdOf(m_from->date()), YmdOf(m_to->date()));
     m_list.SetSearchText(platform::FromQString(m_search->text()));

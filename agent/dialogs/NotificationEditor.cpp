@@ -1,21 +1,11 @@
 #include "agent/dialogs/NotificationEditor.h"
 
-#include <cstdio>
-
 #include "agent/core/LocalDateConversions.h"
 #include "platform/Cp932.h"
 
 using platform::J;
 
 namespace {
-
-std::string Today(const IClock& clock) {
-    const LocalDateTime now = clock.LocalNow();
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%04d%02d%02d", now.year % 10000, now.month % 100,
-                  now.day % 100);
-    return buf;
-}
 
 // A validity date of the form: checked with its date when there is one, else unchecked on today.
 void PutDate(const std::string& date, bool& use, std::string& picker, const std::string& today) {
@@ -28,7 +18,7 @@ void PutDate(const std::string& date, bool& use, std::string& picker, const std:
 NotificationEditor::NotificationEditor(bool individual, tagNotificationData notice,
                                        const IClock& clock)
     : m_individual(individual), m_notice(std::move(notice)) {
-    const std::string today = Today(clock);
+    const std::string today = TodayYmd(clock);
     const bool copy = m_notice.id == tagNotificationData::kCopyId;
     m_initial.sendDate = today;
     if (m_notice.Existing() && !m_notice.notificationDate.empty())

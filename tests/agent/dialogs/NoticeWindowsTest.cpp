@@ -5,6 +5,7 @@
 
 #include <optional>
 
+#include "DialogTestApp.h"
 #include "NoticeRig.h"
 #include "WebFault.h"
 #include "agent/dialogs/CNotification.h"
@@ -26,33 +27,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <cstdlib>
 
 using platform::J;
 
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "agent_notice_ui_tests";
-    static char* argv[] = {name, nullptr};
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static QApplication* app = new QApplication(argc, argv); // never destroyed, see the app tests
-    return *app;
-}
-
 QString U(const char* utf8) {
     return QString::fromUtf8(utf8);
-}
-
-void Screenshot(QWidget& w, const char* name) {
-    const char* dir = std::getenv("APPOSYNC_SCREENSHOT_DIR");
-    if (!dir)
-        return;
-    w.show();
-    QApplication::processEvents();
-    const char* scale = std::getenv("QT_SCALE_FACTOR");
-    w.grab().save(QString("%1/%2_%3x.png").arg(dir, name, scale ? scale : "1"));
 }
 
 template <class T> T* Child(QWidget& w, const char* id) {
@@ -129,7 +110,7 @@ struct WindowRig : NoticeRig {
 } // namespace
 
 TEST(NoticeWindows, NoticeListControlsColumnsAndColours) {
-    App();
+    DialogTestApp();
     WindowRig rig;
     Answers answers;
     CNotification w(rig.ctx, nullptr, answers.Hooks());
@@ -175,7 +156,7 @@ TEST(NoticeWindows, NoticeListControlsColumnsAndColours) {
     view->horizontalHeader()->sectionClicked(2);
     EXPECT_EQ(w.List().Rows().front().title, J("年末年始の休診について")); // CP932 byte order
     EXPECT_EQ(view->horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
-    Screenshot(w, "notification_all");
+    SaveScreenshot(w, "notification_all");
 
     // The individual notices with their read marks and patients; "更新" only there.
     Child<QRadioButton>(w, "1005")->setChecked(true);
@@ -183,7 +164,7 @@ TEST(NoticeWindows, NoticeListControlsColumnsAndColours) {
     ASSERT_EQ(view->model()->rowCount(), 1);
     EXPECT_EQ(view->model()->index(0, 0).data().toString(), U("○"));
     EXPECT_EQ(view->model()->index(0, 6).data().toString(), U("山田 太郎(ヤマダ タロウ)"));
-    Screenshot(w, "notification_individual");
+    SaveScreenshot(w, "notification_individual");
     Child<QRadioButton>(w, "1004")->setChecked(true);
     EXPECT_FALSE(Child<QPushButton>(w, "1023")->isEnabled());
 
@@ -192,11 +173,19 @@ TEST(NoticeWindows, NoticeListControlsColumnsAndColours) {
     Click(w, "1");
     ASSERT_EQ(view->model()->rowCount(), 1);
     EXPECT_EQ(w.List().Rows()[0].id, rig.holiday);
+
+    // A check box filters with what the controls show, even before "検索".
+    Child<QLineEdit>(w, "1006")->setText(U("駐車場"));
+    Child<QCheckBox>(w, "4101")->setChecked(false);
+    EXPECT_EQ(view->model()->rowCount(), 0);
+    Child<QCheckBox>(w, "4101")->setChecked(true);
+    ASSERT_EQ(view->model()->rowCount(), 1);
+    EXPECT_EQ(w.List().Rows()[0].id, rig.expired);
     EXPECT_TRUE(answers.told.empty());
 }
 
 TEST(NoticeWindows, NewEditAndDeleteThroughTheButtons) {
-    App();
+    DialogTestApp();
     WindowRig rig;
     Answers answers;
     CNotification w(rig.ctx, nullptr, answers.Hooks());
@@ -297,7 +286,7 @@ TEST(NoticeWindows, NewEditAndDeleteThroughTheButtons) {
 }
 
 TEST(NoticeWindows, EditorRefusesAndPicksAPatient) {
-    App();
+    DialogTestApp();
     WindowRig rig;
     Answers answers;
     NotificationEditor editor(true, {}, rig.clock);
@@ -344,7 +333,7 @@ TEST(NoticeWindows, EditorRefusesAndPicksAPatient) {
         answers.asked.back(),
         J("患者[P-002 : 佐藤 花子(サトウ ハナコ)]\nへのお知らせを送信してよろしいでしょうか？"));
     EXPECT_NE(info.result(), QDialog::Accepted);
-    Screenshot(info, "notification_info");
+    SaveScreenshot(info, "notification_info");
     answers.yes = true;
     info.accept();
     EXPECT_EQ(info.result(), QDialog::Accepted);
@@ -355,7 +344,7 @@ TEST(NoticeWindows, EditorRefusesAndPicksAPatient) {
 }
 
 TEST(NoticeWindows, PatientSearchEnterFiltersInTheEditAndPicksElsewhere) {
-    App();
+    DialogTestApp();
     WindowRig rig;
     rig.clinic.AddPatient("0000000003", "P-003", "山田 次郎", "ヤマダ ジロウ", "19500505", "",
                           "耳が遠い", "ペニシリン");
@@ -376,7 +365,7 @@ TEST(NoticeWindows, PatientSearchEnterFiltersInTheEditAndPicksElsewhere) {
     Child<QCheckBox>(w, "4101")->setChecked(true);
     ASSERT_EQ(view->model()->rowCount(), 3);
     EXPECT_TRUE(view->model()->index(2, 0).data(TextListModel::kDimmedRole).toBool());
-    Screenshot(w, "patient_search");
+    SaveScreenshot(w, "patient_search");
 
     // Enter in the search edit filters and keeps the dialog open.
     w.SearchEdit()->setFocus();
@@ -397,7 +386,7 @@ TEST(NoticeWindows, PatientSearchEnterFiltersInTheEditAndPicksElsewhere) {
 }
 
 TEST(NoticeWindows, SendHistoryMarksDetailAndReportedDeletes) {
-    App();
+    DialogTestApp();
     WindowRig rig;
     const std::string second = rig.AddNotice("'2024-01-04'", "'0000000001'", "お薬のお知らせ",
                                              "お薬が出ています。\r\n受付でお受け取りください。");
@@ -414,7 +403,7 @@ TEST(NoticeWindows, SendHistoryMarksDetailAndReportedDeletes) {
     view->SelectRow(1);
     EXPECT_EQ(w.DetailEdit()->toPlainText(),
               U("2024-01-04\n\nお薬のお知らせ\n\nお薬が出ています。\n受付でお受け取りください。"));
-    Screenshot(w, "patient_notification");
+    SaveScreenshot(w, "patient_notification");
 
     // Both selected; one refused: it stays and the message names it.
     view->selectAll();
@@ -434,11 +423,11 @@ TEST(NoticeWindows, SendHistoryMarksDetailAndReportedDeletes) {
     CPatientNotification offline(rig.ctx, "0000000001", nullptr, answers.Hooks());
     EXPECT_TRUE(offline.ProblemLine()->isVisibleTo(&offline));
     EXPECT_TRUE(offline.ProblemLine()->text().startsWith(U("Webデータベースに接続できません：")));
-    Screenshot(offline, "patient_notification_offline");
+    SaveScreenshot(offline, "patient_notification_offline");
 }
 
 TEST(NoticeWindows, PositionAndWidthsAreKeptAndTheMainWindowOpensTheList) {
-    App();
+    DialogTestApp();
     WindowRig rig;
     Answers answers;
     {
@@ -473,7 +462,7 @@ TEST(NoticeWindows, PositionAndWidthsAreKeptAndTheMainWindowOpensTheList) {
 }
 
 TEST(NoticeWindows, NoConnectionShowsOneLine) {
-    App();
+    DialogTestApp();
     WindowRig rig;
     rig.StopServer();
     Answers answers;
@@ -481,5 +470,5 @@ TEST(NoticeWindows, NoConnectionShowsOneLine) {
     EXPECT_EQ(w.ListView()->model()->rowCount(), 0);
     EXPECT_TRUE(w.ProblemLine()->isVisibleTo(&w));
     EXPECT_TRUE(w.ProblemLine()->text().startsWith(U("Webデータベースに接続できません：")));
-    Screenshot(w, "notification_offline");
+    SaveScreenshot(w, "notification_offline");
 }
