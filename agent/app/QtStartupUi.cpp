@@ -87,7 +87,11 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) 
     QObject::connect(&dlg, &CApposyncDlg::exitRequested, qApp, &QCoreApplication::quit);
     state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
     WriteClinicZoneLines(log, platform::StartZoneChoice());
-    dlg.Initialise(!app.ConfiguredEntryFolder().empty());
+    // A broken settings file is said in the window, which then stays in view.
+    const auto& problems = app.SettingsProblems();
+    dlg.Initialise(problems.empty() && !app.ConfiguredEntryFolder().empty());
+    for (const std::string& problem : problems)
+        log.WriteLog(OperationLog::Error, problem);
     // At log-in the agent may start before the desktop's tray: look again every 2 seconds, up
     // to 60 times, and move into the tray once it is there.
     QTimer trayProbe;
