@@ -69,6 +69,11 @@ public:
     }
     QProgressBar* BulkProgress() const { return m_progress; }
 
+    // Opens the notice list for button 1003 and menu item 32780, under the controller's busy
+    // guard; until it is set they say they are not part of this build.
+    void SetNoticeOpener(std::function<void(QWidget* parent)> open) {
+        m_openNotices = std::move(open);
+    }
     // Button 1009 and menu item 32777 run `open` (the settings dialog) under the busy guard;
     // until set they say the dialog is not part of this build.
     void SetSettingsDialog(std::function<void()> open) { m_openSettings = std::move(open); }
@@ -146,5 +151,6 @@ private:
     HealthState m_shownHealth = HealthState::Normal;
     QString m_trayToolTip;
     std::function<void(const QString&, const QString&)> m_trayMessageObserver;
+    std::function<void(QWidget*)> m_openNotices;
     std::function<void()> m_openSettings;
 };
