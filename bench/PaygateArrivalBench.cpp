@@ -1,6 +1,7 @@
 // Paygate as the practice software meets it: the real program (offscreen) against catsim
-// approving at once; requests are dropped one at a time and the time from the drop to the
-// answer file is measured. Also checks every answer is the request plus "$RESULT=0".
+// approving at once (no simulated terminal time); requests are dropped one at a time and the time
+// from the drop to the answer file is measured. Also checks every answer is the request plus
+// "$RESULT=0".
 //   build/bin/bench_paygate [paygate program] [requests]   (default: the one beside this, 30)
 #include <algorithm>
 #include <chrono>
@@ -114,9 +115,10 @@ int main(int argc, char** argv) {
     platform::WriteProfileString(home.File("PelmoV3.ini"), "GLOBAL", "DATABASE", home.File("db"));
     platform::WriteProfileString(home.File("PelmoV3.ini"), "Cashless", "Type", "1");
 
-    const pid_t terminal = Spawn({Beside("catsim"), "--port", "COM3", "--dir", run, "--journal",
-                                  home.File("journal"), "--setup", "STERA_OCX"},
-                                 home.File("catsim.out"));
+    const pid_t terminal =
+        Spawn({Beside("catsim"), "--port", "COM3", "--dir", run, "--journal", home.File("journal"),
+               "--setup", "STERA_OCX", "--script", "slow:0"},
+              home.File("catsim.out"));
     for (int i = 0; i < 500 && ReadAll(home.File("catsim.out")).find("READY") == std::string::npos;
          ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
