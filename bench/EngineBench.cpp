@@ -103,7 +103,7 @@ std::vector<std::string> AgentStatements(const std::string& file, const std::str
         if (tab == std::string::npos)
             continue;
         // "<id> <command>\t<argument>" after the first tab.
-        const size_t idStart = line.find_first_not_of(' ', tab + 1);
+        const size_t idStart = line.find_first_not_of(" \t", tab + 1);
         const size_t idEnd = line.find(' ', idStart);
         const size_t argStart = line.find('\t', idEnd);
         if (idStart == std::string::npos || idEnd == std::string::npos ||
