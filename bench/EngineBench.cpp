@@ -1,11 +1,14 @@
 // The engine's costs on the private web database (needs scripts/webdb running and its
 // environment: eval "$(scripts/webdb env)"; the general query log is switched on through the
 // server's root socket to list what the agent sends).
-//   P1: N reservation entry files through one cycle, against replaying the statements that cycle
-//       sent through a bare ODBC loop (same texts, same order, fresh tables).
+//   P1: N reservation entry files through one cycle, against replaying every statement the
+//       agent's connection sent in that cycle through a bare ODBC loop (same texts, same order,
+//       fresh tables). The entry files are written as the practice software writes them (a plain
+//       write, no flush to disk). With added round-trip times (a delay relay on loopback) the
+//       cycle and the replay both go through the relay, with fewer files.
 //   P2: one idle cycle (no entry files, schema current): CPU time and the statements it sends,
 //       alone and with the health monitor around it (entry folder listing, status file write).
-//   build/bin/bench_engine [files]
+//   build/bin/bench_engine [files] [delays]   (default 1000 and 0,10,30; 100 files over a delay)
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>
@@ -20,7 +23,13 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <memory>
+#include <set>
+#include <sstream>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include "DelayRelay.h"
 
 #include "FakeClock.h"
 #include "TempDir.h"
@@ -79,12 +88,14 @@ void StopStatementLog() {
     RootSql("SET GLOBAL general_log=0;");
 }
 
-// Statements of the log file, oldest first, without those of the helper connection `own`.
-// A line of a statement reads "<time or blanks>\t<thread id> Query\t<statement>".
-std::vector<std::string> LoggedStatements(const std::string& file, const std::string& own) {
+// Statements of the log file, oldest first, sent by the agent's connections: every connection
+// but the helper connection `own` and the root client that switches the log, whatever the
+// statements say. A line reads "<time or blanks>\t<thread id> <command>\t<argument>".
+std::vector<std::string> AgentStatements(const std::string& file, const std::string& own) {
     std::string bytes;
     platform::ReadFile(file, bytes);
     std::vector<std::string> out;
+    std::set<std::string> others{own};
     size_t pos = 0;
     while (pos < bytes.size()) {
         size_t end = bytes.find('\n', pos);
@@ -92,21 +103,25 @@ std::vector<std::string> LoggedStatements(const std::string& file, const std::st
             end = bytes.size();
         const std::string line = bytes.substr(pos, end - pos);
         pos = end + 1;
-        // Plain statements, and the record sets' prepared SELECTs at their execution.
-        size_t q = line.find(" Query\t");
-        size_t skip = 7;
-        if (q == std::string::npos) {
-            q = line.find(" Execute\t");
-            skip = 9;
-        }
-        if (q == std::string::npos)
+        const size_t tab = line.find('\t');
+        if (tab == std::string::npos)
             continue;
-        size_t idStart = line.find_last_of(" \t", q - 1);
-        const std::string id = line.substr(idStart == std::string::npos ? 0 : idStart + 1,
-                                           q - (idStart == std::string::npos ? 0 : idStart + 1));
-        if (id == own || line.find("general_log") != std::string::npos)
+        // "<id> <command>\t<argument>" after the first tab.
+        const size_t idStart = line.find_first_not_of(" \t", tab + 1);
+        const size_t idEnd = line.find(' ', idStart);
+        const size_t argStart = line.find('\t', idEnd);
+        if (idStart == std::string::npos || idEnd == std::string::npos ||
+            argStart == std::string::npos)
             continue;
-        out.push_back(line.substr(q + skip));
+        const std::string id = line.substr(idStart, idEnd - idStart);
+        const size_t cmdStart = line.find_first_not_of(' ', idEnd);
+        const std::string command = line.substr(cmdStart, argStart - cmdStart);
+        const std::string argument = line.substr(argStart + 1);
+        if (command == "Connect" && argument.rfind("root@", 0) == 0)
+            others.insert(id);
+        // Plain statements, and the record sets' prepared statements at their execution.
+        if ((command == "Query" || command == "Execute") && !others.count(id))
+            out.push_back(argument);
     }
     return out;
 }
@@ -154,7 +169,12 @@ struct Clinic {
             char key[11];
             std::snprintf(key, sizeof key, "%010d", 100000 + i);
             const std::string path = folder + key + ".txt";
-            platform::WriteFileAtomic(path, std::string("INSERT\r\nRegNo=") + key + "\r\n");
+            // As the practice software drops them: written and closed, not flushed to disk.
+            const std::string bytes = std::string("INSERT\r\nRegNo=") + key + "\r\n";
+            const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (fd < 0 || ::write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
+                throw std::runtime_error("cannot write " + path);
+            ::close(fd);
             timespec t[2] = {{old, 0}, {old, 0}};
             utimensat(AT_FDCWD, path.c_str(), t, 0);
         }
@@ -204,28 +224,96 @@ Clock::duration Replay(const WebDb& db, const std::string& connect,
     return d;
 }
 
-bool IsEngineStatement(const std::string& s) {
-    for (const char* p :
-         {"SELECT * FROM appointments", "INSERT INTO appointments", "UPDATE appointments",
-          "UPDATE first_appointments", "DELETE FROM appointments"})
-        if (s.rfind(p, 0) == 0)
-            return true;
-    return false;
+struct EntryFigures {
+    int files = 0;
+    std::string rows;
+    std::size_t statements = 0;
+    Clock::duration cycle{};
+    double cpu = 0;
+    Clock::duration replay{};
+};
+
+// One cycle over `files` entry files on a fresh web database, reached through `relay` when
+// given, and the bare replay of every statement the agent's connection sent, over the same way.
+EntryFigures EntryCycle(int files, const DelayRelay* relay) {
+    Clinic clinic(files);
+    WebDb web;
+    WebConnectionValues values = WebDbValues(web);
+    if (relay) {
+        values.host = "127.0.0.1";
+        values.port = relay->Port();
+    }
+    OperationLog log(SystemClock::Instance(), {});
+    EngineState state;
+    WebSession session(values);
+    SyncCycle cycle(session, log, SystemClock::Instance(), state);
+    if (!cycle.Run().completed) // brings the schema up
+        throw std::runtime_error("first cycle did not complete");
+    const std::string own = web.Scalar("SELECT CONNECTION_ID()").value_or("0");
+
+    EntryFigures f;
+    f.files = files;
+    clinic.DropEntries(files);
+    const std::string entryLog = clinic.home.Path() + "entries.log";
+    StartStatementLog(entryLog);
+    const double cpu1 = CpuSeconds();
+    const auto t1 = Clock::now();
+    const CycleOutcome out = cycle.Run();
+    f.cycle = Clock::now() - t1;
+    f.cpu = CpuSeconds() - cpu1;
+    StopStatementLog();
+    if (!out.completed)
+        throw std::runtime_error("entry cycle did not complete");
+    f.rows = web.Scalar("SELECT COUNT(*) FROM appointments").value_or("0");
+    const std::vector<std::string> sent = AgentStatements(entryLog, own);
+    f.statements = sent.size();
+
+    web.Exec("DELETE FROM appointments");
+    web.Exec("DELETE FROM first_appointments");
+    f.replay = Replay(web, session.ConnectString(), sent);
+    return f;
+}
+
+void PrintEntries(const EntryFigures& f, int roundTripMs) {
+    std::printf("P1: %d reservation entry files through one cycle (private MariaDB, 127.0.0.1, "
+                "+%d ms round trip)\n",
+                f.files, roundTripMs);
+    std::printf("  rows published              %s\n", f.rows.c_str());
+    std::printf("  statements (round trips)    %zu, %.2f per file\n", f.statements,
+                double(f.statements) / f.files);
+    std::printf("  cycle                       %.3f s wall, %.2f ms per file; CPU %.3f s, %.3f ms "
+                "per file\n",
+                Seconds(f.cycle), 1000 * Seconds(f.cycle) / f.files, f.cpu, 1000 * f.cpu / f.files);
+    std::printf("  bare ODBC replay (all)      %.3f s\n", Seconds(f.replay));
+    std::printf("  ratio cycle / full replay   %.2f\n", Seconds(f.cycle) / Seconds(f.replay));
+    std::fflush(stdout);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     const int files = argc > 1 ? std::atoi(argv[1]) : 1000;
+    std::vector<int> delays;
+    {
+        std::stringstream list(argc > 2 ? argv[2] : "0,10,30");
+        for (std::string d; std::getline(list, d, ',');)
+            delays.push_back(std::atoi(d.c_str()));
+    }
     try {
-        Clinic clinic(files);
+        for (int delay : delays) {
+            std::unique_ptr<DelayRelay> relay;
+            if (delay > 0)
+                relay = std::make_unique<DelayRelay>(WebDb::Host(), WebDb::Port(), delay);
+            PrintEntries(EntryCycle(delay > 0 ? std::min(files, 100) : files, relay.get()), delay);
+        }
+
+        // P2: idle cycles.
+        Clinic clinic(1);
         WebDb web;
         OperationLog log(SystemClock::Instance(), {});
         EngineState state;
         WebSession session(WebDbValues(web));
         SyncCycle cycle(session, log, SystemClock::Instance(), state);
-
-        // First cycle brings the schema up; afterwards cycles are idle.
         if (!cycle.Run().completed)
             throw std::runtime_error("first cycle did not complete");
 
@@ -277,49 +365,8 @@ int main(int argc, char** argv) {
         StartStatementLog(idleLog);
         cycle.Run();
         StopStatementLog();
-        const std::vector<std::string> idleStatements = LoggedStatements(idleLog, own);
+        const std::vector<std::string> idleStatements = AgentStatements(idleLog, own);
 
-        // P1: the entry files through one cycle.
-        clinic.DropEntries(files);
-        const std::string entryLog = clinic.home.Path() + "entries.log";
-        StartStatementLog(entryLog);
-        const double cpu1 = CpuSeconds();
-        const auto t1 = Clock::now();
-        const CycleOutcome out = cycle.Run();
-        const auto cycleTime = Clock::now() - t1;
-        const double cycleCpu = CpuSeconds() - cpu1;
-        StopStatementLog();
-        if (!out.completed)
-            throw std::runtime_error("entry cycle did not complete");
-        const std::string rows = web.Scalar("SELECT COUNT(*) FROM appointments").value_or("0");
-        std::vector<std::string> sent;
-        for (const std::string& s : LoggedStatements(entryLog, own))
-            if (IsEngineStatement(s))
-                sent.push_back(s);
-
-        web.Exec("DELETE FROM appointments");
-        web.Exec("DELETE FROM first_appointments");
-        const auto replayTime = Replay(web, session.ConnectString(), sent);
-
-        // The queue's own file work, apart from the web: drop the same files, then delete them.
-        clinic.DropEntries(files);
-        const auto r0 = Clock::now();
-        for (const platform::FoundFile& f : platform::FindFiles(clinic.db + "EntryToWeb/", "*.txt"))
-            platform::RemoveFile(clinic.db + "EntryToWeb/" + f.name);
-        const auto removeTime = Clock::now() - r0;
-
-        std::printf("P1: %d reservation entry files through one cycle (private MariaDB, "
-                    "127.0.0.1)\n",
-                    files);
-        std::printf("  rows published              %s\n", rows.c_str());
-        std::printf("  statements sent             %zu (%.1f per file)\n", sent.size(),
-                    double(sent.size()) / files);
-        std::printf("  cycle                       %.3f s wall, %.3f s CPU, %.2f ms per file\n",
-                    Seconds(cycleTime), cycleCpu, 1000 * Seconds(cycleTime) / files);
-        std::printf("  bare ODBC replay            %.3f s\n", Seconds(replayTime));
-        std::printf("  ratio cycle / replay        %.2f\n",
-                    Seconds(cycleTime) / Seconds(replayTime));
-        std::printf("  of it: listing and deleting the files alone %.3f s\n", Seconds(removeTime));
         std::printf("P2: one idle cycle (mean of %d)\n", idleRuns);
         std::printf("  CPU                         %.2f ms\n", 1000 * idleCpu);
         std::printf("  wall                        %.2f ms\n", 1000 * idleWall);

@@ -1,10 +1,15 @@
 #include "agent/sync/BulkSend.h"
 
 #include <cstdio>
+#include <functional>
+#include <optional>
+#include <set>
+#include <vector>
 
 #include "agent/core/AgentSettings.h"
 #include "agent/core/CDBException.h"
 #include "agent/core/WebSession.h"
+#include "agent/sync/BulkRows.h"
 #include "agent/sync/OperationLog.h"
 #include "agent/sync/PublishMemo.h"
 #include "agent/sync/PublishPatient.h"
@@ -114,8 +119,106 @@ BulkSend::Result BulkSend::Run(Kind kind, const std::string& databaseFolder) {
     const int total = static_cast<int>(table.GetRecordCount());
     const std::string progressPrefix = J(texts.progress);
     const std::string progressPattern = progressPrefix + " [%5d] / [%5d]";
-    int number = 1;
+    const auto showProgress = [&](int number) {
+        m_log.ShowProgressLine(progressPrefix, Format(progressPattern.c_str(), number, total));
+        if (m_hooks.progress)
+            m_hooks.progress(number, total);
+        if (m_hooks.pumpEvents)
+            m_hooks.pumpEvents();
+    };
+    const auto count = [&](int r) {
+        if (r == kPublishAdded)
+            ++result.added;
+        else if (r == kPublishUpdated)
+            ++result.updated;
+        else
+            ++result.failed;
+    };
+
+    // One record by itself with the one-by-one statements. False when the connection is gone.
+    const auto sendAlone = [&](const std::function<int()>& publish, int number) {
+        for (int lostInRow = 0;;) {
+            const int r = publish();
+            showProgress(number);
+            if (r == kPublishLost) {
+                ++result.lostAttempts;
+                if (!Reconnect())
+                    return false;
+                if (++lostInRow < kMaxLostPerRecord)
+                    continue; // the same record again
+                ++result.failed;
+            } else {
+                count(r);
+            }
+            return true;
+        }
+    };
+
+    // The batch's records: the row to send and the one-by-one publish of the same record.
+    struct Pending {
+        int number;
+        BulkRows::Row row;
+        std::function<int()> alone;
+    };
+    const BulkRows rows(patients ? PatientBulkTable() : MemoBulkTable());
+    std::vector<Pending> batch;
+    std::set<std::string> batchKeys;
+    std::size_t batchBytes = 0;
     bool stopped = false;
+    bool lost = false; // the connection could not be opened again
+
+    // Sends the batch; a lost connection retries what it had not written yet, so nothing is
+    // written or counted twice. False when the connection cannot be opened again.
+    const auto flush = [&]() {
+        std::vector<BulkRows::Row> sent;
+        sent.reserve(batch.size());
+        for (Pending& p : batch)
+            sent.push_back(std::move(p.row));
+        bool ok = true;
+        for (int lostInRow = 0;;) {
+            try {
+                rows.Send(m_web.Database(), sent, m_hooks.pumpEvents);
+                break;
+            } catch (const CDBException& e) {
+                m_log.WriteLog(OperationLog::SqlError, e.m_strError);
+                ++result.lostAttempts;
+                if (!Reconnect()) {
+                    ok = false; // what did reach the server is still counted below
+                    break;
+                }
+                if (++lostInRow < kMaxLostPerRecord)
+                    continue;
+                // A batch that keeps losing the connection goes record by record, so one
+                // poisonous record is counted as failed and the others still go.
+                for (BulkRows::Row& row : sent)
+                    if (row.state == BulkRows::State::Waiting)
+                        row.state = BulkRows::State::Alone;
+                break;
+            }
+        }
+        for (std::size_t i = 0; i < sent.size(); ++i) {
+            switch (sent[i].state) {
+            case BulkRows::State::Added:
+                count(kPublishAdded);
+                showProgress(batch[i].number);
+                break;
+            case BulkRows::State::Updated:
+                count(kPublishUpdated);
+                showProgress(batch[i].number);
+                break;
+            default:
+                if (ok)
+                    ok = sendAlone(batch[i].alone, batch[i].number);
+                break;
+            }
+        }
+        batch.clear();
+        batchKeys.clear();
+        batchBytes = 0;
+        return ok;
+    };
+
+    int number = 1;
     table.SetKey(0);
     int rc;
     if (patients) {
@@ -127,7 +230,7 @@ BulkSend::Result BulkSend::Run(Kind kind, const std::string& databaseFolder) {
     }
     while (rc == PelmoStatus::kOk) {
         if (m_hooks.stopRequested && m_hooks.stopRequested()) {
-            stopped = true;
+            stopped = true; // what was collected still goes
             break;
         }
         if (patients && patient.m_rec.deleted == 1) {
@@ -137,38 +240,43 @@ BulkSend::Result BulkSend::Run(Kind kind, const std::string& databaseFolder) {
         if (patients && second.GetPatient2Data(RecordText(patient.m_rec.key)) != PelmoStatus::kOk)
             second.m_rec = {};
 
-        for (int lostInRow = 0;;) {
-            const int r = patients
-                              ? PublishPatient(m_web, m_log, patient.m_rec, second.m_rec, showIdCut)
-                              : PublishMemo(m_web, m_log, memo.m_rec);
-            m_log.ShowProgressLine(progressPrefix, Format(progressPattern.c_str(), number, total));
-            if (m_hooks.progress)
-                m_hooks.progress(number, total);
-            if (m_hooks.pumpEvents)
-                m_hooks.pumpEvents();
-            if (r == kPublishLost) {
-                ++result.lostAttempts;
-                if (!Reconnect()) {
-                    stopped = true;
-                    break;
-                }
-                if (++lostInRow < kMaxLostPerRecord)
-                    continue; // the same record again
-                ++result.failed;
-            } else if (r == kPublishAdded) {
-                ++result.added;
-            } else if (r == kPublishUpdated) {
-                ++result.updated;
-            } else {
-                ++result.failed;
-            }
-            break;
+        Pending next{number, {}, {}};
+        if (patients) {
+            next.row = PatientBulkRow(patient.m_rec, second.m_rec, showIdCut);
+            next.alone = [this, p = patient.m_rec, s = second.m_rec, showIdCut] {
+                return PublishPatient(m_web, m_log, p, s, showIdCut);
+            };
+        } else {
+            next.row = MemoBulkRow(memo.m_rec);
+            next.alone = [this, m = memo.m_rec] { return PublishMemo(m_web, m_log, m); };
         }
-        if (stopped)
-            break;
+        const std::optional<std::string> key = BulkRows::BatchKey(next.row);
+        if (!key || batchKeys.count(*key) || m_batchRows <= 1) {
+            // Its key might match another record's in the same batch: the batch goes first,
+            // then this record by itself, as the one-by-one statements would.
+            if (!flush() || !sendAlone(next.alone, number)) {
+                stopped = lost = true;
+                break;
+            }
+        } else {
+            for (const auto* literals : {&next.row.keys, &next.row.values})
+                for (const std::string& literal : *literals)
+                    batchBytes += literal.size() + 1;
+            batchKeys.insert(*key);
+            batch.push_back(std::move(next));
+            if ((batch.size() >= m_batchRows || batchBytes >= kBatchBytes) && !flush()) {
+                stopped = lost = true;
+                break;
+            }
+        }
         ++number;
         rc = table.GetNEXT();
     }
+    // What the walk collected still goes, also when asked to stop or at a local read error.
+    bool gone = false;
+    if (!batch.empty() && (!stopped || !lost) && !flush())
+        gone = true;
+    stopped = stopped || gone;
     if (!stopped && rc != PelmoStatus::kEndOfFile)
         m_log.WriteLog(OperationLog::Error, table.GetLastDBErr());
     result.completed = !stopped && rc == PelmoStatus::kEndOfFile;

@@ -7,16 +7,23 @@
 // Each command: asks the confirmation; ends silently when the local database names no entry
 // folder; opens the local table and the web connection (a database error is logged as
 // "SQLエラー", a local one as "エラー"); stops the cycle timer; logs the start line; walks the
-// records, replacing the top log line with the progress line after every attempt and pumping
-// events; closes the web connection; logs the result line; re-arms the timer when it was running.
-// A lost connection is retried for the same record after reconnecting; such attempts are not
-// counted. When the connection cannot be opened again the walk ends there (its counts are
-// logged as usual), and a record that loses the connection kMaxLostPerRecord times in a row is
-// counted as failed, so a dead server or a poisonous record never blocks the agent for good.
+// records, sending them kBatchRows at a time (BulkRows: a few statements per batch instead of two
+// per record, which is what counts on a distant database), then replacing the top log line with
+// the progress line for every record of the batch and pumping events; closes the web connection;
+// logs the result line; re-arms the timer when it was running. The rows written are those the
+// one-by-one statements would write. A record the batch cannot carry (its key might match another
+// record's, or a statement refused the batch) is sent by itself with the one-by-one statements,
+// whose error lines name the record.
+// A lost connection is retried for what was not written yet after reconnecting; such attempts
+// are not counted. When the connection cannot be opened again the walk ends there (its counts
+// are logged as usual), and a batch or record that loses the connection kMaxLostPerRecord times
+// in a row goes on record by record and then counts as failed, so a dead server or a poisonous
+// record never blocks the agent for good.
 //
 // One busy flag covers both commands from the confirmation to the end; a command started while
 // one runs (for example from an event handled during the pump) does nothing. The session, the log
 // and everything the hooks refer to must outlive the object. One thread only.
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -50,6 +57,9 @@ public:
     };
 
     static constexpr int kMaxLostPerRecord = 10;
+    // A batch ends at this many records or literal bytes, whichever comes first.
+    static constexpr std::size_t kBatchRows = 200;
+    static constexpr std::size_t kBatchBytes = 512 * 1024;
 
     BulkSend(WebSession& web, OperationLog& log, Hooks hooks);
 
@@ -59,6 +69,9 @@ public:
     Result SendAllMemos(const std::string& databaseFolder);
 
     bool Busy() const { return m_busy; }
+    // Records per batch (kBatchRows unless set); 1 sends every record by itself with the
+    // one-by-one statements, as the entry files do.
+    void SetBatchRows(std::size_t rows) { m_batchRows = rows; }
 
 private:
     enum class Kind { Patients, Memos };
@@ -70,4 +83,5 @@ private:
     OperationLog& m_log;
     Hooks m_hooks;
     bool m_busy = false;
+    std::size_t m_batchRows = kBatchRows;
 };

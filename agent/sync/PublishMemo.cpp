@@ -18,19 +18,31 @@ constexpr const char* kInsert =
     "INSERT INTO memo(patient_key,treatment_id,date,memo) VALUES(%s,%s,%s,%s)";
 
 std::string Statement(CDatabase& db, const tagMemo& memo, bool& exists) {
-    const std::string key = SqlText(RecordText(memo.patientKey));
-    const std::string number = SqlText(RecordText(memo.memoNo));
+    const BulkRows::Row row = MemoBulkRow(memo);
+    const std::string& key = row.keys[0];
+    const std::string& number = row.keys[1];
     bool opened = false;
     exists = WebRowExists(db, FillStatement(kSelect, {key, number}), &opened);
     if (!opened)
         return {};
-    const std::string date = SqlDate(RecordText(memo.date));
-    const std::string text = SqlText(RecordText(memo.text));
+    const std::string& date = row.values[0];
+    const std::string& text = row.values[1];
     return exists ? FillStatement(kUpdate, {date, text, key, number})
                   : FillStatement(kInsert, {key, number, date, text});
 }
 
 } // namespace
+
+BulkRows::Table MemoBulkTable() {
+    return {"memo", {"patient_key", "treatment_id"}, {"date", "memo"}};
+}
+
+BulkRows::Row MemoBulkRow(const tagMemo& memo) {
+    BulkRows::Row row;
+    row.keys = {SqlText(RecordText(memo.patientKey)), SqlText(RecordText(memo.memoNo))};
+    row.values = {SqlDate(RecordText(memo.date)), SqlText(RecordText(memo.text))};
+    return row;
+}
 
 std::string MemoRowStatement(CDatabase& db, const tagMemo& memo) {
     bool exists = false;

@@ -2,6 +2,7 @@
 // Publishing one memo record into the web table memo (key patient_key + treatment_id).
 #include <string>
 
+#include "agent/sync/BulkRows.h"
 #include "outside/pelmodb/CMemoDB.h"
 
 class CDatabase;
@@ -16,3 +17,8 @@ std::string MemoRowStatement(CDatabase& db, const tagMemo& memo);
 // (PublishResult): -1 the connection was lost, 0 failed, 1 updated, 2 added. A database error is
 // logged as "SQLエラー" (reference: the patient key).
 int PublishMemo(WebSession& web, OperationLog& log, const tagMemo& memo);
+
+// memo as the bulk send writes it, and one memo's row with exactly the literals PublishMemo
+// sends.
+BulkRows::Table MemoBulkTable();
+BulkRows::Row MemoBulkRow(const tagMemo& memo);

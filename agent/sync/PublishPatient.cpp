@@ -44,27 +44,40 @@ std::string CutDisplayNumber(std::string displayNo, int showIdCut) {
     return displayNo;
 }
 
+BulkRows::Table PatientBulkTable() {
+    return {"patient_infos",
+            {"patient_key"},
+            {"patient_id", "patient_name", "patient_name_kana", "patient_birthday", "patient_tel",
+             "patient_comment", "patient_characteristic"}};
+}
+
+BulkRows::Row PatientBulkRow(const tagPatient& patient, const tagPatient2& second, int showIdCut) {
+    BulkRows::Row row;
+    row.keys = {SqlText(RecordText(patient.key))};
+    row.values = {SqlText(CutDisplayNumber(RecordText(patient.displayNo), showIdCut)),
+                  SqlText(RecordText(patient.name)),
+                  SqlText(RecordText(patient.kana)),
+                  SqlDate(RecordText(patient.birthday)),
+                  SqlText(RecordText(patient.tel)),
+                  SqlText(RecordText(patient.comment)),
+                  SqlText(RecordText(second.characteristic))};
+    return row;
+}
+
 int PublishPatient(WebSession& web, OperationLog& log, const tagPatient& patient,
                    const tagPatient2& second, int showIdCut) {
     const std::string rawKey = RecordText(patient.key);
-    const std::string key = SqlText(rawKey);
     try {
+        const BulkRows::Row row = PatientBulkRow(patient, second, showIdCut);
+        const std::string& key = row.keys[0];
         bool opened = false;
         const bool exists = WebRowExists(web.Database(), FillStatement(kSelect, {key}), &opened);
         if (!opened)
             return kPublishFailed;
-        const std::string id = SqlText(CutDisplayNumber(RecordText(patient.displayNo), showIdCut));
-        const std::string name = SqlText(RecordText(patient.name));
-        const std::string kana = SqlText(RecordText(patient.kana));
-        const std::string birthday = SqlDate(RecordText(patient.birthday));
-        const std::string tel = SqlText(RecordText(patient.tel));
-        const std::string comment = SqlText(RecordText(patient.comment));
-        const std::string characteristic = SqlText(RecordText(second.characteristic));
+        const auto& v = row.values;
         const std::string sql =
-            exists ? FillStatement(kUpdate,
-                                   {id, name, kana, birthday, tel, comment, characteristic, key})
-                   : FillStatement(kInsert,
-                                   {key, id, name, kana, birthday, tel, comment, characteristic});
+            exists ? FillStatement(kUpdate, {v[0], v[1], v[2], v[3], v[4], v[5], v[6], key})
+                   : FillStatement(kInsert, {key, v[0], v[1], v[2], v[3], v[4], v[5], v[6]});
         web.Database().ExecuteSQL(sql);
         return exists ? kPublishUpdated : kPublishAdded;
     } catch (const CDBException& e) {

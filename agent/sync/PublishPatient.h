@@ -3,6 +3,7 @@
 // key): UPDATE when the row exists, INSERT otherwise.
 #include <string>
 
+#include "agent/sync/BulkRows.h"
 #include "outside/pelmodb/CPatientDB.h"
 #include "outside/pelmodb/CPatientDB2.h"
 
@@ -28,3 +29,8 @@ std::string CutDisplayNumber(std::string displayNo, int showIdCut);
 // the result is then kPublishLost when it says the connection is gone, else kPublishFailed.
 int PublishPatient(WebSession& web, OperationLog& log, const tagPatient& patient,
                    const tagPatient2& second, int showIdCut);
+
+// patient_infos as the bulk send writes it, and one patient's row with exactly the literals
+// PublishPatient sends.
+BulkRows::Table PatientBulkTable();
+BulkRows::Row PatientBulkRow(const tagPatient& patient, const tagPatient2& second, int showIdCut);

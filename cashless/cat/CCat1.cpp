@@ -64,3 +64,7 @@ void CCat1::SetEventSink(CatEvents* events) {
 void CCat1::PumpEvents(int waitMs) {
     m_device.PumpEvents(waitMs);
 }
+
+int CCat1::EventHandle() const {
+    return m_device.EventHandle();
+}

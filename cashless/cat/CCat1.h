@@ -32,6 +32,7 @@ public:
     // Event sink of the control and the delivery of its events.
     void SetEventSink(CatEvents* events);
     void PumpEvents(int waitMs);
+    int EventHandle() const;
 
 private:
     CatDevice& m_device;

@@ -42,4 +42,8 @@ public:
     virtual void SetEvents(CatEvents* events) = 0;
     // Waits up to `waitMs` (0: just look) for news from the terminal and delivers any events.
     virtual void PumpEvents(int waitMs) = 0;
+    // A descriptor that turns readable when news may be waiting, so an event loop can call
+    // PumpEvents right then instead of on a timer; -1 when there is none to wait on. It changes
+    // as the terminal is claimed and released.
+    virtual int EventHandle() const { return -1; }
 };

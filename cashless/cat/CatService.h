@@ -44,6 +44,7 @@ public:
 
     void SetEvents(CatEvents* events) override { m_events = events; }
     void PumpEvents(int waitMs) override;
+    int EventHandle() const override { return m_claimed ? m_wire.Fd() : -1; }
 
     // The port and model code of the open device's entry.
     const std::string& Port() const { return m_port; }

@@ -20,6 +20,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
+#include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QTreeWidget>
@@ -53,8 +54,8 @@ QIcon CardIcon() {
     return icon;
 }
 
+// The fallback: requests are taken as they land and terminal news as it arrives.
 constexpr int kPollMs = 1000;
-constexpr int kEventMs = 50;
 } // namespace
 
 CPaygateDlg::CPaygateDlg(PaygateController& controller, QWidget* parent)
@@ -110,16 +111,7 @@ CPaygateDlg::CPaygateDlg(PaygateController& controller, QWidget* parent)
 
     m_poll = new QTimer(this);
     m_poll->setInterval(kPollMs);
-    connect(m_poll, &QTimer::timeout, this, [this] {
-        m_ctl.Tick();
-        Refresh();
-    });
-    m_events = new QTimer(this);
-    m_events->setInterval(kEventMs);
-    connect(m_events, &QTimer::timeout, this, [this] {
-        m_ctl.PumpEvents(0);
-        Refresh();
-    });
+    connect(m_poll, &QTimer::timeout, this, &CPaygateDlg::PollOnce);
 
     m_confirmQuit = [this] {
         return QMessageBox::question(this, "Paygate", T("キャッシュレス決済機能を終了します。"),
@@ -146,9 +138,16 @@ void CPaygateDlg::Start() {
                 });
         m_tray->show();
     }
+    if (m_ctl.ArrivalHandle() >= 0) {
+        m_arrivals = new QSocketNotifier(m_ctl.ArrivalHandle(), QSocketNotifier::Read, this);
+        connect(m_arrivals, &QSocketNotifier::activated, this, [this] {
+            m_ctl.OnArrival();
+            m_ctl.PumpEvents(0); // news that came with the sale's acceptance
+            Refresh();
+        });
+    }
     Refresh();
     m_poll->start();
-    m_events->start();
     if (m_tray)
         QTimer::singleShot(0, this, [this] { ToTray(); });
 }
@@ -179,6 +178,27 @@ void CPaygateDlg::Refresh() {
             m_list->resizeColumnToContents(c);
     }
     m_button2->setText(ToQString(m_ctl.Button2Text()));
+    FollowTerminal();
+}
+
+void CPaygateDlg::FollowTerminal() {
+    const int handle = m_ctl.EventHandle();
+    if (handle == m_terminalHandle)
+        return;
+    if (m_terminal) {
+        // Possibly inside its own signal: stop it now, delete it later.
+        m_terminal->setEnabled(false);
+        m_terminal->deleteLater();
+        m_terminal = nullptr;
+    }
+    m_terminalHandle = handle;
+    if (handle < 0)
+        return;
+    m_terminal = new QSocketNotifier(handle, QSocketNotifier::Read, this);
+    connect(m_terminal, &QSocketNotifier::activated, this, [this] {
+        m_ctl.PumpEvents(0);
+        Refresh();
+    });
 }
 
 void CPaygateDlg::OnButton2() {

@@ -10,6 +10,7 @@ class PaygateController;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
+class QSocketNotifier;
 class QSystemTrayIcon;
 class QTimer;
 class QTreeWidget;
@@ -46,6 +47,8 @@ private:
     void OpenLogFolder();
     void StartTermset();
     void Quit();
+    // Follows the controller's event handle (it changes with every sale).
+    void FollowTerminal();
 
     PaygateController& m_ctl;
     QLineEdit* m_code = nullptr;
@@ -55,7 +58,9 @@ private:
     QPushButton* m_button2 = nullptr;
     QSystemTrayIcon* m_tray = nullptr;
     QTimer* m_poll = nullptr;
-    QTimer* m_events = nullptr;
+    QSocketNotifier* m_arrivals = nullptr;
+    QSocketNotifier* m_terminal = nullptr;
+    int m_terminalHandle = -1;
     int m_statusSeen = -1;
     int m_rowsSeen = -1;
     bool m_quitting = false;

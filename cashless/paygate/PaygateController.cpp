@@ -104,6 +104,21 @@ void PaygateController::Open() {
     m_terminalType = platform::GetProfileInt(m_profile, "Cashless", "Type", 1);
     Purge();
     m_polling = true;
+    WatchRequests(RequestFolder());
+}
+
+void PaygateController::WatchRequests(const std::string& folder) {
+    // DATABASE may change while running and the folder may appear later: follow it each tick.
+    m_watch.Watch(folder);
+}
+
+void PaygateController::OnArrival() {
+    if (m_watch.Drain())
+        Tick();
+}
+
+int PaygateController::EventHandle() const {
+    return m_cat.EventHandle();
 }
 
 void PaygateController::SetLogChecked(bool checked) {
@@ -176,6 +191,7 @@ void PaygateController::Tick() {
     if (!m_polling || m_pending != -1)
         return;
     const std::string folder = RequestFolder();
+    WatchRequests(folder);
     auto found = platform::FindFiles(folder, "*.dat");
 
     for (const auto& f : found) {

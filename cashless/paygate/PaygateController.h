@@ -8,6 +8,7 @@
 // Requests with absurd amounts (PaymentRequest::AmountProblem) are answered with 106 at once and
 // never reach the terminal.
 #include "cashless/cat/CatEvents.h"
+#include "platform/FolderWatch.h"
 
 #include <array>
 #include <cstdint>
@@ -33,6 +34,15 @@ public:
     void Open();
     // The poll timer's tick; does nothing while the timer is stopped.
     void Tick();
+    // Readable when a file landed in the request folder (written and closed, or moved in); -1
+    // when the folder cannot be watched, and then the poll timer alone finds requests.
+    int ArrivalHandle() const { return m_watch.Handle(); }
+    // Call when the arrival handle is readable: takes the news and, when a file landed, runs
+    // the same step as a tick, so a request is answered without waiting for the poll.
+    void OnArrival();
+    // Readable when the terminal may have news for the outstanding sale; -1 while no terminal
+    // is connected. Changes as the terminal is claimed and released: ask after every step.
+    int EventHandle() const;
     // Delivers the control's events (call often; `waitMs` bounds the wait).
     void PumpEvents(int waitMs);
     // Button 2 (also Escape and the close box). True when the window should hide: no sale was
@@ -84,10 +94,12 @@ private:
     void WriteCsvLog(const Row& row);
     void Purge();
     std::string Now() const;
+    void WatchRequests(const std::string& folder);
 
     std::string m_profile;
     CCat1& m_cat;
     const Clock& m_clock;
+    platform::FolderWatch m_watch;
 
     int m_terminalType = 1;
     bool m_log = true;

@@ -12,8 +12,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QTreeWidget>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 using platform::J;
 using platform::ToQString;
@@ -96,6 +99,45 @@ TEST(CashlessDialogs, PaygateListFillsWithThreeRequests) {
     ASSERT_NE(close, nullptr);
     close->click();
     EXPECT_TRUE(dlg.isMinimized() || dlg.isVisible());
+}
+
+TEST(CashlessDialogs, PaygateAnswersRequestsAsTheyLandWithItsPollTimerStopped) {
+    App();
+    PaygateBench b;
+    b.StartTerminal("approve,decline:1020,approve");
+    CPaygateDlg dlg(b.ctl);
+    dlg.show();
+    dlg.Start();
+    for (auto* timer : dlg.findChildren<QTimer*>())
+        timer->stop(); // only the watch and the terminal's news may move the requests now
+
+    const auto waitFor = [&](const std::string& name) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!b.Exists(name) && std::chrono::steady_clock::now() < until) {
+            QApplication::processEvents(QEventLoop::AllEvents, 20);
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return b.Exists(name);
+    };
+    const std::string a = J("1\r\n1000\r\n0\r\n0\r\n0\r\n0\r\nP-1\r\n山田 太郎\r\n");
+    b.Drop("a.dat", a);
+    ASSERT_TRUE(waitFor("a.fin"));
+    EXPECT_EQ(b.Read("a.fin"), a + "$RESULT=0");
+    b.Drop("b.dat", "2\n500");
+    ASSERT_TRUE(waitFor("b.err"));
+    EXPECT_EQ(b.Read("b.err"), "2\n500$RESULT=3020");
+    // Two at once: the second follows the first's answer.
+    b.Drop("c.dat", "1\n30\n");
+    b.Drop("d.dat", "1\n40\n");
+    ASSERT_TRUE(waitFor("c.fin") && waitFor("d.fin"));
+    EXPECT_EQ(b.Read("d.fin"), "1\n40\n$RESULT=0");
+
+    auto* list = dlg.findChild<QTreeWidget*>();
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->topLevelItemCount(), 4);
+    EXPECT_EQ(list->topLevelItem(2)->text(5), "NG(3020)");
+    EXPECT_EQ(list->topLevelItem(0)->text(5), "OK");
+    EXPECT_EQ(list->topLevelItem(1)->text(5), "OK");
 }
 
 TEST(CashlessDialogs, TermsetShowsTheEntryAndWritesOnOk) {

@@ -6,8 +6,11 @@
 #include "platform/FileOps.h"
 #include "platform/Profile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <map>
+#include <poll.h>
+#include <unistd.h>
 
 using platform::J;
 
@@ -17,6 +20,13 @@ int Count(const std::string& text, const std::string& what) {
     for (auto p = text.find(what); p != std::string::npos; p = text.find(what, p + 1))
         ++n;
     return n;
+}
+
+bool Readable(int fd, int waitMs) {
+    if (fd < 0)
+        return false;
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, waitMs) == 1;
 }
 } // namespace
 
@@ -460,4 +470,68 @@ TEST(PaymentRequest, NumbersSaturateWithoutOverflowAndPlainNumbers) {
         EXPECT_TRUE(PaymentRequest::IsPlainNumber(plain)) << plain;
     for (const char* other : {"", " ", "+", "1 2", "1,000", "1e3", "1.0", "12x", "\x82\x50"})
         EXPECT_FALSE(PaymentRequest::IsPlainNumber(other)) << other;
+}
+
+TEST(PaygateController, RequestsAreTakenAsTheyLandWithoutThePoll) {
+    PaygateBench b;
+    b.StartTerminal();
+    ASSERT_TRUE(b.terminal->Ready());
+    b.ctl.Open();
+    ASSERT_GE(b.ctl.ArrivalHandle(), 0);
+    EXPECT_EQ(b.ctl.EventHandle(), -1); // no terminal connected while idle
+
+    // A request still being written is left alone: the amount is not there yet.
+    const std::string request = "1\n1500\n0\n0\n0\n0\nP-9\n";
+    const int fd = ::open(b.Req("a.dat").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, request.data(), 3), 3);
+    EXPECT_FALSE(Readable(b.ctl.ArrivalHandle(), 200));
+    ASSERT_EQ(::write(fd, request.data() + 3, request.size() - 3),
+              static_cast<ssize_t>(request.size() - 3));
+    ::close(fd);
+
+    // Closed: taken at once; the answer is read when the terminal's news arrives.
+    ASSERT_TRUE(Readable(b.ctl.ArrivalHandle(), 2000));
+    b.ctl.OnArrival();
+    ASSERT_TRUE(b.ctl.Busy());
+    EXPECT_TRUE(b.Exists("a.pro"));
+    ASSERT_TRUE(Readable(b.ctl.EventHandle(), 5000));
+    b.ctl.PumpEvents(0);
+    EXPECT_FALSE(b.ctl.Busy());
+    ASSERT_TRUE(b.Exists("a.fin"));
+    EXPECT_EQ(b.Read("a.fin"), request + "$RESULT=0");
+    EXPECT_NE(b.terminal->Journal().find("amount=1500"), std::string::npos);
+
+    // Two requests moved in together: one at a time, the second when the first is answered
+    // (its answer landing wakes the watch), still without a single poll tick.
+    b.dir.Write("b.tmp", "1\n10\n");
+    b.dir.Write("c.tmp", "1\n20\n");
+    ASSERT_TRUE(platform::RenameNoReplace(b.dir.File("b.tmp"), b.Req("b.dat")));
+    ASSERT_TRUE(platform::RenameNoReplace(b.dir.File("c.tmp"), b.Req("c.dat")));
+    int answered = 0;
+    for (int step = 0; step < 40 && answered < 2; ++step) {
+        if (b.ctl.Busy()) {
+            EXPECT_EQ(platform::FindFiles(b.m_requests, "*.pro").size(), 1u);
+            if (Readable(b.ctl.EventHandle(), 2000))
+                b.ctl.PumpEvents(0);
+            answered += b.ctl.Busy() ? 0 : 1;
+        } else if (Readable(b.ctl.ArrivalHandle(), 2000)) {
+            b.ctl.OnArrival();
+        }
+    }
+    EXPECT_EQ(answered, 2);
+    EXPECT_EQ(b.Read("b.fin"), "1\n10\n$RESULT=0");
+    EXPECT_EQ(b.Read("c.fin"), "1\n20\n$RESULT=0");
+
+    // The database folder moves while running: the watch follows it at the next tick.
+    const std::string moved = b.dir.File("db2/");
+    platform::MakeDirs(moved + "Cashless/");
+    platform::WriteProfileString(b.ini, "GLOBAL", "DATABASE", moved);
+    b.ctl.Tick();
+    b.dir.Write("db2/Cashless/d.dat", "1\n30\n");
+    ASSERT_TRUE(Readable(b.ctl.ArrivalHandle(), 2000));
+    b.ctl.OnArrival();
+    EXPECT_TRUE(b.ctl.Busy());
+    b.Settle();
+    EXPECT_EQ(TempDir::Read(moved + "Cashless/d.fin"), "1\n30\n$RESULT=0");
 }

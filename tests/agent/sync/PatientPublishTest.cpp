@@ -335,6 +335,7 @@ TEST(PatientPublish, BulkSendResumesTheSamePatientAfterTheConnectionIsKilled) {
     rig.clinic.SetCommon("SHOWID_CUT", "2");
 
     BulkSend bulk(rig.agent.web, rig.agent.log, rig.Hooks());
+    bulk.SetBatchRows(1); // record by record, as a record the batch cannot carry goes
     int pumps = 0;
     BulkSend::Result nested;
     rig.onPump = [&] {
@@ -438,6 +439,7 @@ TEST(PatientPublish, BulkSendEndsWhenTheServerCannotBeReachedAgain) {
     for (int i = 1; i <= 4; ++i)
         rig.clinic.AddPatient("000000000" + std::to_string(i), std::to_string(i), "患者");
     BulkSend bulk(rig.agent.web, rig.agent.log, rig.Hooks());
+    bulk.SetBatchRows(1);
     int pumps = 0;
     rig.onPump = [&] {
         if (++pumps == 2) {
@@ -457,4 +459,173 @@ TEST(PatientPublish, BulkSendEndsWhenTheServerCannotBeReachedAgain) {
               std::string::npos);
     EXPECT_EQ(rig.timerRestarts, 1);
     EXPECT_FALSE(bulk.Busy());
+}
+
+namespace {
+
+// Every row of a table in id order, without the id and the server's own time stamps.
+std::vector<WebDb::Row> TableRows(const WebDb& db, const std::string& table,
+                                  const std::string& columns) {
+    return db.Query("SELECT " + columns + " FROM " + table + " ORDER BY id");
+}
+
+const char* const kPatientColumns =
+    "patient_key,patient_id,patient_name,patient_name_kana,patient_birthday,patient_tel,"
+    "patient_comment,patient_characteristic";
+const char* const kMemoColumns = "patient_key,treatment_id,date,memo";
+
+} // namespace
+
+TEST(PatientPublish, BatchedAndOneByOneSendsLeaveTheSameTables) {
+    WebDb batched;
+    WebDb single;
+    BulkRig rig(batched);
+    // More than two batches of ordinary patients, CP932 texts whose second byte is 0x5C among
+    // them, and the records a batch must not carry: keys the server may take as equal (case,
+    // trailing blank), a non-ASCII key, an empty key (refused by the server), and a birthday
+    // the server refuses, which makes its batch statement fail.
+    for (int i = 1; i <= 450; ++i) {
+        char key[11];
+        std::snprintf(key, sizeof key, "%010d", i);
+        rig.clinic.AddPatient(key, std::to_string(i) + J(" 山田"),
+                              "山田 ソ表能" + std::to_string(i), "ヤマダ", i % 7 ? "19800102" : "",
+                              "03-1234", "コメント\\" + std::to_string(i),
+                              i % 3 ? "" : "ペニシリン");
+    }
+    rig.clinic.AddPatient("abc", "1", "小文字");
+    rig.clinic.AddPatient("ABC", "2", "大文字");
+    rig.clinic.AddPatient("k1", "3", "空白なし");
+    rig.clinic.AddPatient("k1 ", "4", "空白あり");
+    rig.clinic.AddPatient(J("患者"), "5", "漢字の鍵");
+    rig.clinic.AddPatient("", "6", "鍵なし");
+    rig.clinic.AddPatient("0000000500", "7", "誕生日が変", "", "20230230");
+    rig.clinic.AddPatient("bad-new", "8", "誕生日が変", "", "20230231");
+    {
+        CPatientDB p(rig.clinic.DatabaseFolder(), 1);
+        ASSERT_EQ(p.GetPatient1Data("0000000004"), 0);
+        p.m_rec.deleted = 1;
+        ASSERT_EQ(p.Update(), 0);
+    }
+    for (int i = 1; i <= 420; ++i)
+        AddMemo(rig.clinic, "000000" + std::to_string(1000 + i % 50), std::to_string(i),
+                i % 11 ? "20240103" : "", "メモ ソ表能 " + std::to_string(i));
+    AddMemo(rig.clinic, "0000000001", "x", "20240230", "日付が変");
+    AddMemo(rig.clinic, "0000000001", "X", "20240101", "大文字");
+    rig.clinic.SetCommon("SHOWID_CUT", "1");
+    for (const WebDb* db : {&batched, &single}) {
+        // Rows already there: some of the ordinary ones and one whose update is refused.
+        db->Exec("INSERT INTO patient_infos(patient_key,patient_id) VALUES('0000000002','old'),"
+                 "('0000000300','old'),('0000000500','old'),('ABC','old')");
+        db->Exec("INSERT INTO memo(patient_key,treatment_id,memo) VALUES('0000001001','1','old'),"
+                 "('0000001010','260','old')");
+    }
+
+    BulkSend bulk(rig.agent.web, rig.agent.log, rig.Hooks());
+    const BulkSend::Result patientsBatched = bulk.SendAllPatients(rig.clinic.DatabaseFolder());
+    const BulkSend::Result memosBatched = bulk.SendAllMemos(rig.clinic.DatabaseFolder());
+    const std::vector<int> progress = rig.progress;
+    const int errorsBatched = rig.agent.LinesWith("[SQLエラー]");
+
+    rig.agent.web.SetValues(WebDbValues(single));
+    bulk.SetBatchRows(1);
+    const BulkSend::Result patientsSingle = bulk.SendAllPatients(rig.clinic.DatabaseFolder());
+    const BulkSend::Result memosSingle = bulk.SendAllMemos(rig.clinic.DatabaseFolder());
+
+    EXPECT_EQ(TableRows(batched, "patient_infos", kPatientColumns),
+              TableRows(single, "patient_infos", kPatientColumns));
+    EXPECT_EQ(TableRows(batched, "memo", kMemoColumns), TableRows(single, "memo", kMemoColumns));
+    for (const auto& [b, s] :
+         {std::pair{patientsBatched, patientsSingle}, std::pair{memosBatched, memosSingle}}) {
+        EXPECT_TRUE(b.completed);
+        EXPECT_EQ(b.added, s.added);
+        EXPECT_EQ(b.updated, s.updated);
+        EXPECT_EQ(b.failed, s.failed);
+    }
+    // The refused records are named once each, as the one-by-one statements name them (no key,
+    // two birthdays, one memo date); a refused batch statement adds no line. The second pass
+    // repeats the no-key text word for word, which the log suppresses as a repeat.
+    EXPECT_EQ(errorsBatched, 4);
+    EXPECT_EQ(rig.agent.LinesWith("[SQLエラー]") - errorsBatched, 3);
+    EXPECT_EQ(patientsBatched.failed, 3); // no key, and the two impossible birthdays
+    EXPECT_EQ(memosBatched.failed, 1);
+    // 2, 300, ABC, then abc and "k1 " found as the rows of ABC and k1.
+    EXPECT_EQ(patientsBatched.updated, 5);
+    // Progress moved record by record: 457 patients (one deleted), then 422 memos.
+    ASSERT_EQ(progress.size(), 457u + 422u);
+    EXPECT_EQ(progress[0], 1);
+    EXPECT_EQ(progress[456], 457);
+    EXPECT_EQ(progress[457], 1);
+    EXPECT_EQ(progress.back(), 422);
+    EXPECT_EQ(PatientCol(batched, "patient_name", "0000000010"), J("山田 ソ表能10"));
+}
+
+TEST(PatientPublish, BatchCutMidwayIsRetriedWithoutWritingOrCountingTwice) {
+    WebDb db;
+    BulkRig rig(db);
+    for (int i = 1; i <= 6; ++i)
+        rig.clinic.AddPatient("000000000" + std::to_string(i), std::to_string(i), "患者");
+    db.Exec("INSERT INTO patient_infos(patient_key,patient_id) VALUES('0000000001','old')");
+    db.Exec("CREATE TABLE writes(kind VARCHAR(8))");
+    db.Exec("CREATE TRIGGER counted_update AFTER UPDATE ON patient_infos FOR EACH ROW "
+            "INSERT INTO writes VALUES('update')");
+    db.Exec("CREATE TRIGGER counted_insert AFTER INSERT ON patient_infos FOR EACH ROW "
+            "INSERT INTO writes VALUES('insert')");
+
+    BulkSend bulk(rig.agent.web, rig.agent.log, rig.Hooks());
+    int pumps = 0;
+    rig.onPump = [&] {
+        // The batch's look, then its UPDATE; the connection goes before its INSERT.
+        if (++pumps == 2)
+            rig.db.Exec("KILL CONNECTION " + rig.ConnectionId());
+    };
+    const BulkSend::Result result = bulk.SendAllPatients(rig.clinic.DatabaseFolder());
+    EXPECT_TRUE(result.completed);
+    EXPECT_EQ(result.added, 5);
+    EXPECT_EQ(result.updated, 1);
+    EXPECT_EQ(result.failed, 0);
+    EXPECT_EQ(result.lostAttempts, 1);
+    EXPECT_EQ(rig.progress, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM writes WHERE kind='update'"), 1);
+    EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM writes WHERE kind='insert'"), 5);
+    EXPECT_EQ(Count(db, "SELECT COUNT(DISTINCT patient_key) FROM patient_infos"), 6);
+    EXPECT_EQ(PatientCol(db, "patient_id", "0000000001"), "1");
+    EXPECT_EQ(rig.agent.LinesWith("[SQLエラー]"), 1);
+
+    // The server gone for good in the middle of a batch (after its UPDATE, before its INSERT):
+    // the walk ends, and what was written is counted.
+    rig.progress.clear();
+    db.Exec("DELETE FROM patient_infos WHERE patient_key>'0000000003'");
+    pumps = 0;
+    rig.onPump = [&] {
+        if (++pumps == 2) {
+            const std::string id = rig.ConnectionId();
+            rig.agent.web.SetValues(UnreachableWeb());
+            rig.db.Exec("KILL CONNECTION " + id);
+        }
+    };
+    const BulkSend::Result cut = bulk.SendAllPatients(rig.clinic.DatabaseFolder());
+    EXPECT_FALSE(cut.completed);
+    EXPECT_EQ(cut.updated, 3);
+    EXPECT_EQ(cut.added, 0);
+    EXPECT_EQ(cut.failed, 0);
+    EXPECT_EQ(cut.lostAttempts, 1);
+    EXPECT_EQ(rig.progress, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(rig.agent.LinesWith("[エラー] 一括送信中断"), 1);
+    EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM patient_infos"), 3);
+}
+
+TEST(PatientPublish, BatchKeysKeepApartOnlyWhatTheServerCannotConfuse) {
+    const auto key = [](std::vector<std::string> keys) {
+        BulkRows::Row row;
+        row.keys = std::move(keys);
+        return BulkRows::BatchKey(row);
+    };
+    EXPECT_EQ(key({"'abc'"}), key({"'ABC  '"}));
+    EXPECT_NE(key({"'ab'", "'c'"}), key({"'a'", "'bc'"}));
+    EXPECT_NE(key({"'0001'"}), key({"'001'"}));
+    EXPECT_FALSE(key({"NULL"}));
+    EXPECT_FALSE(key({"'" + J("患者") + "'"}));
+    EXPECT_FALSE(key({"'a\tb'"}));
+    EXPECT_FALSE(key({"'1'", "NULL"}));
+    EXPECT_TRUE(key({"'It''s'"}));
 }
