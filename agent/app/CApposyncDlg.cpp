@@ -6,6 +6,7 @@
 #include "agent/sync/OperationLog.h"
 #include "platform/Cp932.h"
 #include "platform/qt/QtText.h"
+#include "platform/qt/WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -60,6 +61,9 @@ CApposyncDlg::CApposyncDlg(AgentController& controller, OperationLog& log, bool 
     setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, [this] { m_controller.OnTimer(); });
+    m_placementSave.setSingleShot(true);
+    m_placementSave.setInterval(1000);
+    connect(&m_placementSave, &QTimer::timeout, this, &CApposyncDlg::SavePlacement);
 
     BuildControls();
     BuildMenus();
@@ -81,6 +85,8 @@ CApposyncDlg::CApposyncDlg(AgentController& controller, OperationLog& log, bool 
 
 CApposyncDlg::~CApposyncDlg() {
     m_controller.SetChangeListener({});
+    if (m_placementSave.isActive())
+        SavePlacement();
     if (m_tray)
         m_tray->hide();
 }
@@ -104,6 +110,7 @@ void CApposyncDlg::BuildControls() {
     m_list->setObjectName("1000");
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setMinimumSize(320, 120);
 
     auto* buttons = new QVBoxLayout;
     const std::pair<int, const char*> rows[] = {
@@ -136,14 +143,41 @@ void CApposyncDlg::BuildControls() {
     m_progress->setObjectName("bulkProgress");
     m_progress->setFormat("%v / %m");
     m_progress->hide();
-    auto* left = new QVBoxLayout;
-    left->addWidget(m_list, 1);
-    left->addWidget(m_progress);
+    m_logColumn = new QVBoxLayout;
+    m_logColumn->addWidget(m_list, 1);
+    m_logColumn->addWidget(m_progress);
 
     auto* layout = new QHBoxLayout(this);
-    layout->addLayout(left, 1);
+    layout->addLayout(m_logColumn, 1);
     layout->addLayout(buttons);
-    resize(640, 320);
+    // Wide enough for a log line with a patient's name and a reservation without scrolling.
+    setSizeGripEnabled(true);
+    resize(kDefaultWidth, kDefaultHeight);
+}
+
+void CApposyncDlg::RememberPlacement(std::unique_ptr<platform::WindowPlacement> placement) {
+    m_placement = std::move(placement);
+    if (m_placement)
+        m_placement->Restore(*this);
+    m_placementSave.stop(); // restoring is not a change to save
+}
+
+void CApposyncDlg::SavePlacement() {
+    m_placementSave.stop();
+    if (m_placement)
+        m_placement->Save(*this);
+}
+
+void CApposyncDlg::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    if (m_placement && isVisible())
+        m_placementSave.start();
+}
+
+void CApposyncDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (m_placement && isVisible())
+        m_placementSave.start();
 }
 
 void CApposyncDlg::BuildMenus() {
@@ -299,6 +333,7 @@ void CApposyncDlg::OnCommand(int id) {
             break;
         if (m_confirmExit && m_confirmExit()) {
             m_exiting = true;
+            SavePlacement();
             m_controller.Stop();
             if (m_tray)
                 m_tray->hide();
@@ -332,6 +367,7 @@ void CApposyncDlg::PutAway() {
     // OK, Esc and the close box never stop the agent; they start it when stopped.
     if (m_controller.Start())
         m_log.WriteLog(OperationLog::Info, platform::J("開始"));
+    SavePlacement();
     if (m_tray)
         hide();
     else

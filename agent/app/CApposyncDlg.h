@@ -4,6 +4,11 @@
 // AgentController and shows its state. Hiding never stops the agent; only the menu item
 // "Web連携機能の終了" (after a confirmation) ends it. Without a system tray the window is never
 // hidden, only minimised, and the pop-up menu's items are in the window's context menu.
+//
+// Layout: the log column (the log list, filling the window, and the bulk send's progress bar
+// below it) with the buttons on its right. Lines about the agent's state belong at the top of
+// the log column (LogColumn()->insertWidget(0, ...)). The window can be resized; with
+// RememberPlacement its size and position are kept from run to run.
 #include <QDialog>
 #include <QTimer>
 #include <functional>
@@ -15,12 +20,16 @@ class AgentController;
 class BulkSend;
 class OperationLog;
 class QAction;
+class QVBoxLayout;
 class QListWidget;
 class QMenu;
 class QProgressBar;
 class QPushButton;
 class QSystemTrayIcon;
 class WebSession;
+namespace platform {
+class WindowPlacement;
+}
 
 class CApposyncDlg : public QDialog {
     Q_OBJECT
@@ -36,6 +45,15 @@ public:
     // Starts the agent, shows the window and hides it again at once when hideAtStart (the
     // local database names an entry folder) and a tray is there.
     void Initialise(bool hideAtStart);
+
+    // Puts the window where `placement` last saved it and saves it there again whenever it was
+    // moved or resized (shortly after), put away or ended. Call before Initialise.
+    void RememberPlacement(std::unique_ptr<platform::WindowPlacement> placement);
+    // Saves the placement now (nothing without RememberPlacement).
+    void SavePlacement();
+    // The window's size before any placement is restored.
+    static constexpr int kDefaultWidth = 960;
+    static constexpr int kDefaultHeight = 480;
 
     // Arms and kills this window's cycle timer (for AgentController::Timer).
     void ArmTimer(int ms) { m_timer.start(ms); }
@@ -70,6 +88,7 @@ public:
     QMenu* PopupMenu() const { return m_popup; }
     QAction* MenuAction(int id) const;
     QListWidget* LogList() const { return m_list; }
+    QVBoxLayout* LogColumn() const { return m_logColumn; }
     QPushButton* Button(int id) const;
     bool HasTray() const { return m_tray != nullptr; }
     // Adds the tray icon (once); from then on OK and close hide the window.
@@ -86,6 +105,8 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildControls();
@@ -103,6 +124,9 @@ private:
     OperationLog& m_log;
     QTimer m_timer;
     QListWidget* m_list = nullptr;
+    QVBoxLayout* m_logColumn = nullptr;
+    std::unique_ptr<platform::WindowPlacement> m_placement;
+    QTimer m_placementSave; // a drag or resize is saved once it has settled
     std::map<int, QPushButton*> m_buttons;
     QMenu* m_popup = nullptr;
     std::map<int, QAction*> m_actions;

@@ -100,8 +100,13 @@ protected:
 
     // Shared connection, opened when needed; null with m_lastErr set.
     std::shared_ptr<SqliteConnection> Connection();
+    // Sets GetLastDBErr to "<table>: <text>" and answers status.
     int Fail(int status, const std::string& text);
+    // A failed SQLite step of `what` (a Japanese noun such as "読み込み"): 22 with the lock text
+    // when another process held the database, else 21 with the reason. Without a code, the
+    // connection's last one is used.
     int DbFail(const std::string& what);
+    int DbFail(const std::string& what, int sqliteCode, const std::string& sqliteText);
     // Inserts or updates the buffer inside the caller's transaction (no Begin/End).
     int WriteRecord(bool insert);
     std::string WriteSql(bool insert) const;
@@ -112,6 +117,10 @@ protected:
     std::string m_lastErr;
 
 private:
+    // Runs fn (a write that sets GetLastDBErr itself) in its own transaction, or inside the
+    // caller's; a failure to begin or commit is reported as a failure of `what`.
+    template <typename Fn>
+    int InTransaction(SqliteConnection& conn, const std::string& what, Fn&& fn);
     int Navigate(const std::string& sqlTail, const std::vector<std::string>& binds);
     // GetNEXT (forward) and GetPREV: the neighbour of the current record on the current key.
     int Step(bool forward);
