@@ -143,12 +143,12 @@ void CApposyncDlg::BuildControls() {
     m_progress->setObjectName("bulkProgress");
     m_progress->setFormat("%v / %m");
     m_progress->hide();
-    m_logColumn = new QVBoxLayout;
-    m_logColumn->addWidget(m_list, 1);
-    m_logColumn->addWidget(m_progress);
+    auto* left = new QVBoxLayout;
+    left->addWidget(m_list, 1);
+    left->addWidget(m_progress);
 
     auto* layout = new QHBoxLayout(this);
-    layout->addLayout(m_logColumn, 1);
+    layout->addLayout(left, 1);
     layout->addLayout(buttons);
     // Wide enough for a log line with a patient's name and a reservation without scrolling.
     setSizeGripEnabled(true);

@@ -4,11 +4,8 @@
 // AgentController and shows its state. Hiding never stops the agent; only the menu item
 // "Web連携機能の終了" (after a confirmation) ends it. Without a system tray the window is never
 // hidden, only minimised, and the pop-up menu's items are in the window's context menu.
-//
-// Layout: the log column (the log list, filling the window, and the bulk send's progress bar
-// below it) with the buttons on its right. Lines about the agent's state belong at the top of
-// the log column (LogColumn()->insertWidget(0, ...)). The window can be resized; with
-// RememberPlacement its size and position are kept from run to run.
+// The window can be resized, the log list taking the room; with RememberPlacement its size and
+// position are kept from run to run.
 #include <QDialog>
 #include <QTimer>
 #include <functional>
@@ -20,7 +17,6 @@ class AgentController;
 class BulkSend;
 class OperationLog;
 class QAction;
-class QVBoxLayout;
 class QListWidget;
 class QMenu;
 class QProgressBar;
@@ -88,7 +84,6 @@ public:
     QMenu* PopupMenu() const { return m_popup; }
     QAction* MenuAction(int id) const;
     QListWidget* LogList() const { return m_list; }
-    QVBoxLayout* LogColumn() const { return m_logColumn; }
     QPushButton* Button(int id) const;
     bool HasTray() const { return m_tray != nullptr; }
     // Adds the tray icon (once); from then on OK and close hide the window.
@@ -124,7 +119,6 @@ private:
     OperationLog& m_log;
     QTimer m_timer;
     QListWidget* m_list = nullptr;
-    QVBoxLayout* m_logColumn = nullptr;
     std::unique_ptr<platform::WindowPlacement> m_placement;
     QTimer m_placementSave; // a drag or resize is saved once it has settled
     std::map<int, QPushButton*> m_buttons;

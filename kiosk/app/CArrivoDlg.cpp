@@ -56,6 +56,9 @@ void CArrivoDlg::ShowCoveringScreen() {
     // With a window manager the full-screen state keeps panels and other windows out of the
     // way; without one the geometry above is what covers the screen.
     showFullScreen();
+    // Without a window manager nobody else gives the window the keyboard, and the barcode
+    // reader types.
+    activateWindow();
     connect(windowHandle(), &QWindow::screenChanged, this, &CArrivoDlg::FollowScreen,
             Qt::UniqueConnection);
     FollowScreen(windowHandle()->screen());

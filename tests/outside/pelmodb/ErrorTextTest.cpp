@@ -118,6 +118,28 @@ TEST(ErrorText, LocksAndOrdinaryOutcomes) {
     EXPECT_TRUE(PelmoMessages::IsLockCode(SQLITE_BUSY_SNAPSHOT));
     EXPECT_TRUE(PelmoMessages::IsLockCode(SQLITE_LOCKED));
     EXPECT_FALSE(PelmoMessages::IsLockCode(SQLITE_READONLY));
+    // A write while another program holds the database: after the library's wait, the lock
+    // text naming the file, and the busy status a caller retries on.
+    {
+        PelmoTestDb db;
+        db.AddReservation("0000000001", "0000000001", "20250501", "0900", "0930", "1", "D1");
+        const std::string file = db.Folder() + "PelmoDB.sqlite";
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open(file.c_str(), &other), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        CReservationDB res(db.Folder(), 1);
+        res.SetAssociatedDB(nullptr);
+        ASSERT_EQ(res.GetReservationData("0000000001"), 0); // reading is not blocked
+        Put(res.m_rec.key, "0000000002");
+        EXPECT_EQ(res.Insert(1), PelmoStatus::kBusy);
+        EXPECT_TRUE(Has(res.GetLastDBErr(),
+                        J("ローカルデータベースが他のプログラムにロックされています: ") + file))
+            << res.GetLastDBErr();
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        EXPECT_EQ(res.Insert(1), PelmoStatus::kOk); // free again
+    }
+
     // An unknown SQLite failure keeps SQLite's own words.
     EXPECT_EQ(PelmoMessages::Failed(J("登録"), SQLITE_MISMATCH, "datatype mismatch"),
               J("登録に失敗しました（datatype mismatch）"));
