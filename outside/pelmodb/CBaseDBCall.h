@@ -121,6 +121,14 @@ private:
     // caller's; a failure to begin or commit is reported as a failure of `what`.
     template <typename Fn>
     int InTransaction(SqliteConnection& conn, const std::string& what, Fn&& fn);
+
+    friend class PelmoTransaction;
+    // Makes this object use conn (a transaction's connection) instead of its own, creating a
+    // table added later on it when needed; returns the connection it used before (may be null).
+    // 0 in status when the object can work on conn.
+    std::shared_ptr<SqliteConnection> UseConnection(std::shared_ptr<SqliteConnection> conn,
+                                                    int& status);
+
     int Navigate(const std::string& sqlTail, const std::vector<std::string>& binds);
     // GetNEXT (forward) and GetPREV: the neighbour of the current record on the current key.
     int Step(bool forward);
