@@ -121,6 +121,7 @@ TEST(CApposyncDlgTest, StartStopButtonsAndTheLogList) {
 }
 
 TEST(CApposyncDlgTest, ResizableLogFillsTheWindowAndThePlacementIsKept) {
+    TestApp(); // the screen is asked before the first window is made
     TempDir dir;
     const std::string key = "SOFTWARE\\Talmor\\Apposync\\MainWindow";
     auto placement = [&] {
