@@ -19,6 +19,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
@@ -150,9 +151,14 @@ void CApposyncDlg::BuildControls() {
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
     layout->addLayout(buttons);
-    // Wide enough for a log line with a patient's name and a reservation without scrolling.
+    // Wide enough for a log line with a patient's name and a reservation without scrolling, but
+    // never past a small or scaled screen (1366x768 at twice the size leaves 683x384), where the
+    // buttons would be out of reach; the frame needs a margin too.
     setSizeGripEnabled(true);
-    resize(kDefaultWidth, kDefaultHeight);
+    QSize size(kDefaultWidth, kDefaultHeight);
+    if (const QScreen* s = screen())
+        size = size.boundedTo(s->availableGeometry().size() * 9 / 10).expandedTo(minimumSizeHint());
+    resize(size);
 }
 
 void CApposyncDlg::RememberPlacement(std::unique_ptr<platform::WindowPlacement> placement) {

@@ -47,7 +47,8 @@ public:
     void RememberPlacement(std::unique_ptr<platform::WindowPlacement> placement);
     // Saves the placement now (nothing without RememberPlacement).
     void SavePlacement();
-    // The window's size before any placement is restored.
+    // The window's size before any placement is restored, cut to nine tenths of a smaller
+    // screen's available area.
     static constexpr int kDefaultWidth = 960;
     static constexpr int kDefaultHeight = 480;
 

@@ -23,6 +23,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -134,7 +135,9 @@ TEST(CApposyncDlgTest, ResizableLogFillsTheWindowAndThePlacementIsKept) {
         auto rig = MakeRig(true);
         CApposyncDlg& w = rig->window;
         w.RememberPlacement(placement()); // nothing stored: the default size
-        EXPECT_EQ(w.size(), QSize(CApposyncDlg::kDefaultWidth, CApposyncDlg::kDefaultHeight));
+        const QSize fits = screen.size() * 9 / 10;
+        EXPECT_EQ(w.size(),
+                  QSize(CApposyncDlg::kDefaultWidth, CApposyncDlg::kDefaultHeight).boundedTo(fits));
         w.Initialise(false);
         QApplication::processEvents();
 
@@ -144,6 +147,16 @@ TEST(CApposyncDlgTest, ResizableLogFillsTheWindowAndThePlacementIsKept) {
         QApplication::processEvents();
         EXPECT_EQ(w.LogList()->size(), list + QSize(200, 100));
         EXPECT_LT(w.minimumSizeHint().width(), 640);
+
+        // A cycle's worth of ordinary lines needs no sideways scrolling at the default width.
+        w.resize(CApposyncDlg::kDefaultWidth, CApposyncDlg::kDefaultHeight);
+        for (int i = 0; i < 180; ++i)
+            rig->log.WriteLog(OperationLog::Info,
+                              platform::J("更新 [2026-12-09 14:00] 1161 佐藤 葵 ") +
+                                  std::to_string(i));
+        QApplication::processEvents();
+        EXPECT_GT(w.LogList()->verticalScrollBar()->maximum(), 0);
+        EXPECT_EQ(w.LogList()->horizontalScrollBar()->maximum(), 0);
 
         // Put away to the tray: where it was is stored.
         w.setGeometry(moved);
