@@ -58,7 +58,7 @@ std::shared_ptr<SqliteConnection> CBaseDBCall::Connection() {
     if (m_spec.addedLater) {
         std::string err;
         if (PelmoSchema::EnsureTable(*m_conn, m_spec, err) != PelmoStatus::kOk) {
-            Fail(PelmoStatus::kCannotOpen, "cannot create the table: " + err);
+            TableFail(*m_conn, err);
             m_conn.reset();
         }
     }
@@ -72,7 +72,7 @@ std::shared_ptr<SqliteConnection> CBaseDBCall::UseConnection(std::shared_ptr<Sql
         std::string err;
         status = PelmoSchema::EnsureTable(*conn, m_spec, err);
         if (status != PelmoStatus::kOk)
-            Fail(status, "cannot create the table: " + err);
+            TableFail(*conn, err);
     }
     std::shared_ptr<SqliteConnection> previous = std::move(m_conn);
     m_conn = std::move(conn);
@@ -93,6 +93,13 @@ void CBaseDBCall::Close() {
 int CBaseDBCall::Fail(int status, const std::string& text) {
     m_lastErr = m_spec.table + ": " + text;
     return status;
+}
+
+void CBaseDBCall::TableFail(SqliteConnection& conn, const std::string& err) {
+    const int code = sqlite3_errcode(conn.Handle());
+    const std::string what = J("テーブル ") + m_spec.table + J(" の作成");
+    m_lastErr = PelmoMessages::IsLockCode(code) ? PelmoMessages::Locked(conn.Path(), what)
+                                                : PelmoMessages::Failed(what, code, err);
 }
 
 int CBaseDBCall::DbFail(const std::string& what) {

@@ -107,6 +107,9 @@ protected:
     // connection's last one is used.
     int DbFail(const std::string& what);
     int DbFail(const std::string& what, int sqliteCode, const std::string& sqliteText);
+    // Creating this table (added in a later version) on conn failed with err: the lock text or
+    // the reason, in GetLastDBErr; the status is the caller's.
+    void TableFail(SqliteConnection& conn, const std::string& err);
     // Inserts or updates the buffer inside the caller's transaction (no Begin/End).
     int WriteRecord(bool insert);
     std::string WriteSql(bool insert) const;
