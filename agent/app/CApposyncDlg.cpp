@@ -8,6 +8,7 @@
 #include "agent/sync/OperationLog.h"
 #include "platform/Cp932.h"
 #include "platform/qt/QtText.h"
+#include "platform/qt/WindowPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,6 +22,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QStyle>
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
@@ -63,6 +65,9 @@ CApposyncDlg::CApposyncDlg(AgentController& controller, OperationLog& log, bool 
     setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, [this] { m_controller.OnTimer(); });
+    m_placementSave.setSingleShot(true);
+    m_placementSave.setInterval(1000);
+    connect(&m_placementSave, &QTimer::timeout, this, &CApposyncDlg::SavePlacement);
 
     BuildControls();
     BuildMenus();
@@ -84,6 +89,8 @@ CApposyncDlg::CApposyncDlg(AgentController& controller, OperationLog& log, bool 
 
 CApposyncDlg::~CApposyncDlg() {
     m_controller.SetChangeListener({});
+    if (m_placementSave.isActive())
+        SavePlacement();
     if (m_health)
         m_health->SetListener({});
     if (m_tray)
@@ -109,6 +116,7 @@ void CApposyncDlg::BuildControls() {
     m_list->setObjectName("1000");
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setMinimumSize(320, 120);
 
     auto* buttons = new QVBoxLayout;
     const std::pair<int, const char*> rows[] = {
@@ -162,7 +170,39 @@ void CApposyncDlg::BuildControls() {
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(left, 1);
     layout->addLayout(buttons);
-    resize(640, 320);
+    // Wide enough for a log line with a patient's name and a reservation without scrolling, but
+    // never past a small or scaled screen (1366x768 at twice the size leaves 683x384), where the
+    // buttons would be out of reach; the frame needs a margin too.
+    setSizeGripEnabled(true);
+    QSize size(kDefaultWidth, kDefaultHeight);
+    if (const QScreen* s = screen())
+        size = size.boundedTo(s->availableGeometry().size() * 9 / 10).expandedTo(minimumSizeHint());
+    resize(size);
+}
+
+void CApposyncDlg::RememberPlacement(std::unique_ptr<platform::WindowPlacement> placement) {
+    m_placement = std::move(placement);
+    if (m_placement)
+        m_placement->Restore(*this);
+    m_placementSave.stop(); // restoring is not a change to save
+}
+
+void CApposyncDlg::SavePlacement() {
+    m_placementSave.stop();
+    if (m_placement)
+        m_placement->Save(*this);
+}
+
+void CApposyncDlg::moveEvent(QMoveEvent* event) {
+    QDialog::moveEvent(event);
+    if (m_placement && isVisible())
+        m_placementSave.start();
+}
+
+void CApposyncDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    if (m_placement && isVisible())
+        m_placementSave.start();
 }
 
 void CApposyncDlg::BuildMenus() {
@@ -324,6 +364,7 @@ void CApposyncDlg::OnCommand(int id) {
             break;
         if (m_confirmExit && m_confirmExit()) {
             m_exiting = true;
+            SavePlacement();
             m_controller.Stop();
             if (m_tray)
                 m_tray->hide();
@@ -408,6 +449,7 @@ void CApposyncDlg::PutAway() {
     // OK, Esc and the close box never stop the agent; they start it when stopped.
     if (m_controller.Start())
         m_log.WriteLog(OperationLog::Info, platform::J("開始"));
+    SavePlacement();
     if (m_tray)
         hide();
     else

@@ -4,6 +4,8 @@
 // AgentController and shows its state. Hiding never stops the agent; only the menu item
 // "Web連携機能の終了" (after a confirmation) ends it. Without a system tray the window is never
 // hidden, only minimised, and the pop-up menu's items are in the window's context menu.
+// The window can be resized, the log list taking the room; with RememberPlacement its size and
+// position are kept from run to run.
 // With a health monitor attached, a line above the log and the tray icon and tooltip show the
 // agent's health; a turn to 異常 and the recovery are told once each by a tray message.
 #include <QDialog>
@@ -26,6 +28,9 @@ class QProgressBar;
 class QPushButton;
 class QSystemTrayIcon;
 class WebSession;
+namespace platform {
+class WindowPlacement;
+}
 
 class CApposyncDlg : public QDialog {
     Q_OBJECT
@@ -41,6 +46,16 @@ public:
     // Starts the agent, shows the window and hides it again at once when hideAtStart (the
     // local database names an entry folder) and a tray is there.
     void Initialise(bool hideAtStart);
+
+    // Puts the window where `placement` last saved it and saves it there again whenever it was
+    // moved or resized (shortly after), put away or ended. Call before Initialise.
+    void RememberPlacement(std::unique_ptr<platform::WindowPlacement> placement);
+    // Saves the placement now (nothing without RememberPlacement).
+    void SavePlacement();
+    // The window's size before any placement is restored, cut to nine tenths of a smaller
+    // screen's available area.
+    static constexpr int kDefaultWidth = 960;
+    static constexpr int kDefaultHeight = 480;
 
     // Arms and kills this window's cycle timer (for AgentController::Timer).
     void ArmTimer(int ms) { m_timer.start(ms); }
@@ -115,6 +130,8 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildControls();
@@ -133,6 +150,8 @@ private:
     OperationLog& m_log;
     QTimer m_timer;
     QListWidget* m_list = nullptr;
+    std::unique_ptr<platform::WindowPlacement> m_placement;
+    QTimer m_placementSave; // a drag or resize is saved once it has settled
     std::map<int, QPushButton*> m_buttons;
     QMenu* m_popup = nullptr;
     std::map<int, QAction*> m_actions;

@@ -18,6 +18,7 @@
 #include "agent/sync/OperationLog.h"
 #include "platform/qt/ActivationServer.h"
 #include "platform/qt/QtText.h"
+#include "platform/qt/WindowPlacement.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -76,6 +77,10 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) 
     // The window lives until the agent ends; the tray decides whether hiding is allowed.
     CApposyncDlg dlg(controller, log, QSystemTrayIcon::isSystemTrayAvailable());
     window = &dlg;
+    // Per user and PC, not in Apposync.ini: that file is the clinic's, and its change time
+    // makes the agent publish the first-visit hours again.
+    dlg.RememberPlacement(std::make_unique<platform::WindowPlacement>(
+        platform::RegistryStore(), "SOFTWARE\\Talmor\\Apposync\\MainWindow"));
     dlg.AttachHealth(health);
     dlg.EnableBulkSends(app.Web(), app.DatabaseFolder());
     dlg.SetNoticeOpener([&](QWidget* parent) {

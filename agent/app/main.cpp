@@ -10,6 +10,7 @@
 #include "outside/tools/CTools.h"
 #include "platform/ClinicZone.h"
 #include "platform/Cp932.h"
+#include "platform/qt/SuiteFont.h"
 
 #include <QApplication>
 #include <iostream>
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
         std::cerr << "apposync: " << platform::Cp932ToUtf8(zone.problem) << std::endl;
 
     QApplication qapp(argc, argv);
+    platform::UseSuiteFont();
     QtStartupUi ui;
     CApposyncApp app;
     return app.InitInstance(StartMode::CommandLine(args), ui);

@@ -1,6 +1,7 @@
 #include "AgentSettings.h"
 
 #include "Credentials.h"
+#include "outside/pelmodb/PelmoMessages.h"
 #include "outside/tools/CTools.h"
 #include "platform/Cp932.h"
 #include "platform/FileOps.h"
@@ -20,10 +21,13 @@ constexpr std::size_t kSharedBuffer = 1001;
 } // namespace
 
 std::string AgentSettings::DatabaseFolder() {
-    std::string folder = platform::GetProfileString(CTools::GetCorvaneIniFileName(), "GLOBAL",
-                                                    "DATABASE", "", kFolderBuffer);
+    const std::string productFile = CTools::GetCorvaneIniFileName();
+    std::string folder =
+        platform::GetProfileString(productFile, "GLOBAL", "DATABASE", "", kFolderBuffer);
     if (!folder.empty())
         CTools::LastDelimAdd(folder);
+    // The local database's errors then tell where the folder is set.
+    PelmoMessages::SetFolderSource(folder, productFile, "[GLOBAL] DATABASE");
     return folder;
 }
 

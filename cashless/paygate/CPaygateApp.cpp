@@ -10,6 +10,7 @@
 #include "platform/RegistryStore.h"
 #include "platform/SingleInstance.h"
 #include "platform/qt/ActivationServer.h"
+#include "platform/qt/SuiteFont.h"
 
 #include <QApplication>
 
@@ -21,6 +22,7 @@ int CPaygateApp::Run(int argc, char** argv) {
     // Before Qt and any thread: the result list and the monthly log are in the clinic's time.
     platform::StartInClinicZone(platform::ProgramFolder() + "PelmoV3.ini", "paygate");
     QApplication app(argc, argv);
+    platform::UseSuiteFont();
     platform::SingleInstance instance(kInstanceName);
     if (!instance.Acquire()) {
         platform::ActivationServer::ActivateRunning(kInstanceName);

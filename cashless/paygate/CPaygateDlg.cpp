@@ -1,6 +1,7 @@
 #include "CPaygateDlg.h"
 
 #include "PaygateController.h"
+#include "PaygateTexts.h"
 #include "platform/Cp932.h"
 #include "platform/qt/QtText.h"
 
@@ -64,6 +65,13 @@ CPaygateDlg::CPaygateDlg(PaygateController& controller, QWidget* parent)
     setWindowIcon(CardIcon());
     setWindowFlags(windowFlags() | Qt::WindowMinimizeButtonHint);
 
+    m_testBanner = new QLabel(T("テストモード: 端末に送信しません"));
+    m_testBanner->setObjectName("testBanner");
+    m_testBanner->setAlignment(Qt::AlignCenter);
+    m_testBanner->setStyleSheet("QLabel#testBanner { background: #c62828; color: white; "
+                                "font-weight: bold; padding: 6px; }");
+    m_testBanner->hide();
+
     auto* status = new QHBoxLayout;
     status->addWidget(new QLabel(T("ステータス")));
     m_code = new QLineEdit;
@@ -72,8 +80,10 @@ CPaygateDlg::CPaygateDlg(PaygateController& controller, QWidget* parent)
     status->addWidget(m_code);
     m_message = new QLineEdit;
     status->addWidget(m_message, 1);
-    connect(m_message, &QLineEdit::textEdited, this,
-            [this](const QString& t) { m_ctl.SetStatusMessage(platform::FromQString(t)); });
+    connect(m_message, &QLineEdit::textEdited, this, [this](const QString& t) {
+        m_ctl.SetStatusMessage(platform::FromQString(t));
+        Refresh();
+    });
 
     m_list = new QTreeWidget;
     m_list->setRootIsDecorated(false);
@@ -105,6 +115,7 @@ CPaygateDlg::CPaygateDlg(PaygateController& controller, QWidget* parent)
     buttons->addWidget(m_button2);
 
     auto* top = new QVBoxLayout(this);
+    top->addWidget(m_testBanner);
     top->addLayout(status);
     top->addWidget(m_list, 1);
     top->addLayout(buttons);
@@ -129,7 +140,7 @@ void CPaygateDlg::Start() {
     m_log->setChecked(m_ctl.LogChecked());
     if (QSystemTrayIcon::isSystemTrayAvailable()) {
         m_tray = new QSystemTrayIcon(CardIcon(), this);
-        m_tray->setToolTip(T("キャッシュレス決済"));
+        m_tray->setToolTip(TrayToolTip());
         connect(m_tray, &QSystemTrayIcon::activated, this,
                 [this](QSystemTrayIcon::ActivationReason r) {
                     if (r == QSystemTrayIcon::Trigger || r == QSystemTrayIcon::Context ||
@@ -158,7 +169,16 @@ void CPaygateDlg::PollOnce() {
     Refresh();
 }
 
+QString CPaygateDlg::TrayToolTip() const {
+    return m_ctl.TestMode() ? T("キャッシュレス決済（テストモード: 端末に送信しません）")
+                            : T("キャッシュレス決済");
+}
+
 void CPaygateDlg::Refresh() {
+    const bool test = m_ctl.TestMode();
+    m_testBanner->setVisible(test);
+    if (m_tray && m_tray->toolTip() != TrayToolTip())
+        m_tray->setToolTip(TrayToolTip());
     if (m_statusSeen != m_ctl.StatusRevision()) {
         m_statusSeen = m_ctl.StatusRevision();
         m_code->setText(ToQString(m_ctl.StatusCode()));
@@ -172,6 +192,10 @@ void CPaygateDlg::Refresh() {
             for (int c = 0; c < 6; ++c)
                 item->setText(c, ToQString(row[static_cast<std::size_t>(c)]));
             item->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+            const std::string& result = row[5];
+            item->setToolTip(5, ToQString(PaygateTexts::ResultTip(result)));
+            if (result == PaygateTexts::ResultCell(0, true))
+                item->setForeground(5, QColor(0xc6, 0x28, 0x28));
             m_list->addTopLevelItem(item);
         }
         for (int c = 0; c < 6; ++c)

@@ -1,13 +1,15 @@
 #pragma once
 // The "Paygate" window: paints the controller's state and forwards the timer ticks, the buttons
 // and the status message edits to it. With a system tray it lives behind the tray icon; without
-// one it is never hidden, so it always stays reachable.
+// one it is never hidden, so it always stays reachable. Test mode cannot be missed: a red banner
+// at the top and the tray tooltip say that requests do not reach the terminal.
 #include <QDialog>
 #include <QString>
 #include <functional>
 
 class PaygateController;
 class QCheckBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSocketNotifier;
@@ -29,6 +31,10 @@ public:
     // One poll timer tick and one event pump, as the timers do them.
     void PollOnce();
     bool HasTray() const { return m_tray != nullptr; }
+    // The tray icon's tooltip for the current mode (also without a tray, for tests).
+    QString TrayToolTip() const;
+    // The test-mode banner (hidden when test mode is off).
+    const QLabel* TestBanner() const { return m_testBanner; }
 
     // Replaceable for tests: asks before ending; true to end.
     std::function<bool()> m_confirmQuit;
@@ -51,6 +57,7 @@ private:
     void FollowTerminal();
 
     PaygateController& m_ctl;
+    QLabel* m_testBanner = nullptr;
     QLineEdit* m_code = nullptr;
     QLineEdit* m_message = nullptr;
     QCheckBox* m_log = nullptr;

@@ -227,6 +227,10 @@ void PaygateController::Tick() {
         m_current = processing;
         AddRow(request, J("処理中"));
         m_pending = 0; // Button 2 reads "決済処理停止" from here on
+        // Test mode is decided once, as the request is taken; its word must stay in the field.
+        m_testSale = TestMode();
+        if (!m_testSale)
+            ShowText("", J("処理中")); // not the previous sale's result while this one runs
 
         const std::string problem = request.AmountProblem(AmountLimit());
         if (!problem.empty() || !request.valid) {
@@ -241,23 +245,22 @@ void PaygateController::Tick() {
             return;
         }
         int r = StartSale(request);
-        if (m_statusMessage == "test") {
+        if (m_testSale) {
             Finish(0);
             ResetTerminal();
-        } else {
+        } else if (r != 0) {
             ShowStatus(r);
-            if (r != 0) {
-                Finish(r);
-                ResetTerminal();
-            }
+            Finish(r);
+            ResetTerminal();
         }
+        // r == 0: the sale is outstanding; "処理中" stays until its answer arrives.
         return;
     }
 }
 
 int PaygateController::StartSale(const PaymentRequest& request) {
     m_pending = 0;
-    if (m_statusMessage == "test")
+    if (m_testSale)
         return 0;
     int r = m_cat.Close();
     if (r != 0 && r != cat::kClosed)
@@ -309,13 +312,14 @@ void PaygateController::Finish(int code) {
                          BaseName(answer) + ext);
         }
         if (!m_rows.empty()) {
-            m_rows.front()[5] = PaygateTexts::ResultCell(code);
+            m_rows.front()[5] = PaygateTexts::ResultCell(code, m_testSale);
             ++m_rowsRevision;
             if (m_log)
                 WriteCsvLog(m_rows.front());
         }
         m_current.clear();
     }
+    m_testSale = false;
     m_polling = true;
 }
 

@@ -56,6 +56,12 @@ public:
     bool LogChecked() const { return m_log; }
     // The user edited the status message field (typing "test" turns on test mode).
     void SetStatusMessage(const std::string& text) { m_statusMessage = text; }
+    // Test mode: the status message field reads exactly "test". A request taken now is answered
+    // with 0 (".fin") without touching the terminal, and its result cell reads "OK(テスト)".
+    // The field is not rewritten meanwhile, so the mode stays on until the user changes the text
+    // or another status is shown.
+    bool TestMode() const { return m_statusMessage == kTestWord; }
+    static constexpr const char* kTestWord = "test";
 
     // [Cashless] AmountLimit, read at each request: the highest total (amount plus tax) sent to
     // the terminal; a larger one is refused with 106. Missing or below 1: kDefaultAmountLimit.
@@ -68,7 +74,8 @@ public:
 
     const std::string& StatusCode() const { return m_statusCode; }
     const std::string& StatusMessage() const { return m_statusMessage; }
-    // Grows whenever the status fields are rewritten by the controller.
+    // Grows whenever the status fields are rewritten by the controller. While a request is being
+    // run they read "" and "処理中", except in test mode.
     int StatusRevision() const { return m_statusRevision; }
     // Index 0 is the newest row.
     const std::vector<Row>& Rows() const { return m_rows; }
@@ -85,6 +92,7 @@ public:
                       int& errorResponse) override;
 
 private:
+    // REQUIRES: m_testSale says whether the request was taken in test mode.
     int StartSale(const PaymentRequest& request);
     void Finish(int code);
     void ResetTerminal();
@@ -106,6 +114,7 @@ private:
     bool m_polling = false;
     std::int32_t m_pending = -1;
     std::string m_current;
+    bool m_testSale = false; // the current request was taken in test mode
 
     std::string m_statusCode;
     std::string m_statusMessage;

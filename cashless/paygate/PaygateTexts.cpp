@@ -2,6 +2,8 @@
 
 #include "platform/Cp932.h"
 
+#include <cstdlib>
+
 using platform::J;
 
 std::string PaygateTexts::StatusMessage(int code, int extended) {
@@ -149,6 +151,33 @@ std::string PaygateTexts::CsvLine(const std::vector<std::string>& cells) {
     return line + "\r\n";
 }
 
-std::string PaygateTexts::ResultCell(int code) {
-    return code == 0 ? "OK" : "NG(" + std::to_string(code) + ")";
+std::string PaygateTexts::ResultCell(int code, bool testMode) {
+    if (code == 0)
+        return testMode ? J("OK(テスト)") : "OK";
+    return "NG(" + std::to_string(code) + ")";
+}
+
+std::string PaygateTexts::ResultTip(const std::string& cell) {
+    if (cell == ResultCell(0, true))
+        return J("テストモードのため端末に送信せず、成功として応答しました。");
+    // Interrupted sales and uncollected answers carry the code after their own words.
+    const std::size_t at = cell.find("NG(");
+    if (at == std::string::npos)
+        return {};
+    const char* p = cell.c_str() + at + 3;
+    char* end = nullptr;
+    const long code = std::strtol(p, &end, 10);
+    if (end == p || *end != ')')
+        return {};
+    if (code == 3040)
+        return J("「決済処理停止」または POS からのキャンセルで中止しました。");
+    if (code > 2000 && code < 4000) {
+        const std::string text = StatusMessage(114, static_cast<int>(code - 2000));
+        return text.rfind(J("不明なエラー"), 0) == 0 ? std::string() : text;
+    }
+    if (code >= 101 && code <= 113) {
+        const std::string text = StatusMessage(static_cast<int>(code), 0);
+        return text.rfind(J("不明なエラー"), 0) == 0 ? std::string() : text;
+    }
+    return {};
 }

@@ -16,6 +16,10 @@ public:
     static std::string DisplayAmount(std::int64_t value);
     // Cells wrapped in double quotes (inner '"' become '\''), joined by commas, ended by CR LF.
     static std::string CsvLine(const std::vector<std::string>& cells);
-    // "OK" or "NG(<code>)".
-    static std::string ResultCell(int code);
+    // "OK" or "NG(<code>)"; "OK(テスト)" for a request answered in test mode.
+    static std::string ResultCell(int code, bool testMode = false);
+    // What a result cell means, for its tooltip: the message of the "NG(<code>)" it holds (an
+    // OPOS code, 2000 + an extended code, 3040 for a stopped sale) or the test-mode note; empty
+    // when there is no known meaning.
+    static std::string ResultTip(const std::string& cell);
 };

@@ -6,8 +6,12 @@
 #include "outside/tools/qt/CToolsQt.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
+#include <QWindow>
 #include <algorithm>
 
 namespace {
@@ -37,6 +41,54 @@ CArrivoDlg::CArrivoDlg(KioskController& controller, KioskSettings& settings, QWi
     m_displayTimer.setSingleShot(true);
     connect(&m_displayTimer, &QTimer::timeout, this,
             [this] { Apply(m_controller.OnDisplayTimer()); });
+
+    // Patients never use a mouse; a pointer left in the middle of the screen only distracts.
+    setMouseTracking(true);
+    setCursor(Qt::BlankCursor);
+    m_pointerTimer.setSingleShot(true);
+    m_pointerTimer.setInterval(kPointerIdleMs);
+    connect(&m_pointerTimer, &QTimer::timeout, this, &CArrivoDlg::OnPointerIdle);
+}
+
+void CArrivoDlg::ShowCoveringScreen() {
+    if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
+        setGeometry(s->geometry());
+    // With a window manager the full-screen state keeps panels and other windows out of the
+    // way; without one the geometry above is what covers the screen.
+    showFullScreen();
+    // Without a window manager nobody else gives the window the keyboard, and the barcode
+    // reader types.
+    activateWindow();
+    connect(windowHandle(), &QWindow::screenChanged, this, &CArrivoDlg::FollowScreen,
+            Qt::UniqueConnection);
+    FollowScreen(windowHandle()->screen());
+}
+
+void CArrivoDlg::FollowScreen(QScreen* s) {
+    disconnect(m_screenGeometry);
+    if (!s)
+        return;
+    m_screenGeometry = connect(s, &QScreen::geometryChanged, this, &CArrivoDlg::Cover);
+    Cover(s->geometry());
+}
+
+void CArrivoDlg::Cover(const QRect& screenGeometry) {
+    if (geometry() != screenGeometry)
+        setGeometry(screenGeometry);
+}
+
+void CArrivoDlg::OnPointerIdle() {
+    setCursor(Qt::BlankCursor);
+}
+
+void CArrivoDlg::ShowPointer() {
+    unsetCursor();
+    m_pointerTimer.start();
+}
+
+void CArrivoDlg::mouseMoveEvent(QMouseEvent* event) {
+    ShowPointer();
+    QWidget::mouseMoveEvent(event);
 }
 
 int CArrivoDlg::FontPixelHeight(int width, int height) {
@@ -85,8 +137,11 @@ void CArrivoDlg::closeEvent(QCloseEvent* event) {
 }
 
 void CArrivoDlg::OpenSettings() {
+    // The staff member at the settings dialog needs the pointer; it hides again once idle.
+    ShowPointer();
     CSetting dlg(this, m_settings.DatabaseFolder(), m_settings.DbCheck());
     const int result = dlg.exec();
+    m_pointerTimer.start();
     if (result == QDialog::Accepted) {
         m_settings.Apply(dlg.DatabaseFolder(), dlg.DbCheck());
     } else if (result == CSetting::kCloseKiosk) {

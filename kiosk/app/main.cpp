@@ -6,6 +6,7 @@
 #include "SystemClock.h"
 #include "outside/tools/CTools.h"
 #include "platform/ClinicZone.h"
+#include "platform/qt/SuiteFont.h"
 
 #include <QApplication>
 
@@ -13,6 +14,7 @@ int main(int argc, char* argv[]) {
     // Before Qt and any thread: "today" of the reservations is the clinic's.
     platform::StartInClinicZone(CTools::GetCorvaneIniFileName(), "arrivo");
     QApplication app(argc, argv);
+    platform::UseSuiteFont();
     KioskSettings settings;
     settings.Load(KioskSettings::DefaultIniFile());
     // The program's database session; the scans open the database on their own.
@@ -20,7 +22,7 @@ int main(int argc, char* argv[]) {
     SystemClock clock;
     KioskController controller(clock, settings);
     CArrivoDlg window(controller, settings);
-    window.showFullScreen();
+    window.ShowCoveringScreen();
     const int rc = app.exec();
     session.CloseDB();
     return rc;

@@ -1,5 +1,6 @@
 #include "KioskSettings.h"
 
+#include "PelmoMessages.h"
 #include "outside/tools/CTools.h"
 #include "platform/Profile.h"
 
@@ -13,6 +14,8 @@ void KioskSettings::Load(const std::string& iniFile) {
     std::string folder = platform::GetProfileString(iniFile, "GLOBAL", "DATABASE", "");
     int dbCheck = platform::GetProfileInt(iniFile, "GLOBAL", "DBCHECK", 1);
     Apply(folder, dbCheck != 0);
+    // The local database's errors then tell where the folder is set.
+    PelmoMessages::SetFolderSource(m_databaseFolder, iniFile, "[GLOBAL] DATABASE");
 }
 
 void KioskSettings::Apply(const std::string& databaseFolder, bool dbCheck) {

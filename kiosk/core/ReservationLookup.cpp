@@ -3,6 +3,7 @@
 #include "CPatientDB.h"
 #include "CReservationDB.h"
 #include "DisplayState.h"
+#include "platform/Cp932.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -72,8 +73,8 @@ LookupResult ReservationLookup::Run(const std::string& folder, const std::string
     int rc = patient.GetPatient1Data(code);
     if (rc != 0) {
         if (rc != PelmoStatus::kNotFound)
-            std::cerr << "arrivo: patient lookup failed (" << rc << "): " << patient.GetLastDBErr()
-                      << "\n";
+            std::cerr << "arrivo: patient lookup failed (" << rc
+                      << "): " << platform::Cp932ToUtf8(patient.GetLastDBErr()) << "\n";
         r.state = DisplayState::kUnreadable;
         return r;
     }
@@ -97,7 +98,8 @@ LookupResult ReservationLookup::Run(const std::string& folder, const std::string
     res.SetKeyBuffer(key, kKeyLength);
     rc = res.GetGREQ();
     if (rc != 0 && rc != PelmoStatus::kEndOfFile)
-        return Fail(r, code, "reservation lookup failed: " + res.GetLastDBErr());
+        return Fail(r, code,
+                    "reservation lookup failed: " + platform::Cp932ToUtf8(res.GetLastDBErr()));
     if (rc != 0 || !samePatient()) {
         r.state = DisplayState::kNoReservation;
         return r;
@@ -135,7 +137,8 @@ LookupResult ReservationLookup::Run(const std::string& folder, const std::string
         }
         rc = res.GetNEXT();
         if (rc != 0 && rc != PelmoStatus::kEndOfFile)
-            return Fail(r, code, "reservation lookup failed: " + res.GetLastDBErr());
+            return Fail(r, code,
+                        "reservation lookup failed: " + platform::Cp932ToUtf8(res.GetLastDBErr()));
         if (rc != 0 || !samePatient()) {
             r.state = found ? DisplayState::kAlreadyAccepted : DisplayState::kNoReservation;
             return r;

@@ -1,6 +1,7 @@
 #include "CBaseDBCall.h"
 
 #include "CPelmoDBSys.h"
+#include "PelmoMessages.h"
 #include "PelmoSchema.h"
 #include "SqliteConnection.h"
 #include "platform/Cp932.h"
@@ -8,6 +9,8 @@
 #include <sqlite3.h>
 
 #include <cstring>
+
+using platform::J;
 
 namespace {
 bool IsAscii(const char* p, std::size_t len) {
@@ -55,7 +58,7 @@ std::shared_ptr<SqliteConnection> CBaseDBCall::Connection() {
     if (m_spec.addedLater) {
         std::string err;
         if (PelmoSchema::EnsureTable(*m_conn, m_spec, err) != PelmoStatus::kOk) {
-            Fail(PelmoStatus::kCannotOpen, "cannot create the table: " + err);
+            TableFail(*m_conn, err);
             m_conn.reset();
         }
     }
@@ -69,7 +72,7 @@ std::shared_ptr<SqliteConnection> CBaseDBCall::UseConnection(std::shared_ptr<Sql
         std::string err;
         status = PelmoSchema::EnsureTable(*conn, m_spec, err);
         if (status != PelmoStatus::kOk)
-            Fail(status, "cannot create the table: " + err);
+            TableFail(*conn, err);
     }
     std::shared_ptr<SqliteConnection> previous = std::move(m_conn);
     m_conn = std::move(conn);
@@ -92,20 +95,30 @@ int CBaseDBCall::Fail(int status, const std::string& text) {
     return status;
 }
 
+void CBaseDBCall::TableFail(SqliteConnection& conn, const std::string& err) {
+    const int code = sqlite3_errcode(conn.Handle());
+    const std::string what = J("テーブル ") + m_spec.table + J(" の作成");
+    m_lastErr = PelmoMessages::IsLockCode(code) ? PelmoMessages::Locked(conn.Path(), what)
+                                                : PelmoMessages::Failed(what, code, err);
+}
+
 int CBaseDBCall::DbFail(const std::string& what) {
-    int status = PelmoStatus::kDatabaseError;
-    if (m_conn) {
-        int rc = sqlite3_errcode(m_conn->Handle()) & 0xFF;
-        if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
-            status = PelmoStatus::kBusy;
-        return Fail(status, what + ": " + m_conn->ErrorText());
+    if (!m_conn)
+        return Fail(PelmoStatus::kDatabaseError, what + J("に失敗しました"));
+    return DbFail(what, sqlite3_errcode(m_conn->Handle()), m_conn->ErrorText());
+}
+
+int CBaseDBCall::DbFail(const std::string& what, int sqliteCode, const std::string& sqliteText) {
+    if (m_conn && PelmoMessages::IsLockCode(sqliteCode)) {
+        m_lastErr = PelmoMessages::Locked(m_conn->Path(), m_spec.table + J(" の") + what);
+        return PelmoStatus::kBusy;
     }
-    return Fail(status, what);
+    return Fail(PelmoStatus::kDatabaseError, PelmoMessages::Failed(what, sqliteCode, sqliteText));
 }
 
 int CBaseDBCall::SetKey(int keyNumber) {
     if (!m_spec.FindKey(keyNumber))
-        return Fail(PelmoStatus::kBadKeyNumber, "no key number " + std::to_string(keyNumber));
+        return Fail(PelmoStatus::kBadKeyNumber, PelmoMessages::NoKeyNumber(keyNumber));
     m_keyNumber = keyNumber;
     return PelmoStatus::kOk;
 }
@@ -178,7 +191,7 @@ void CBaseDBCall::LoadRow(sqlite3_stmt* st) {
 const TableSpec::Key* CBaseDBCall::CurrentKey() {
     const TableSpec::Key* key = m_spec.FindKey(m_keyNumber);
     if (!key)
-        Fail(PelmoStatus::kBadKeyNumber, "no key number " + std::to_string(m_keyNumber));
+        Fail(PelmoStatus::kBadKeyNumber, PelmoMessages::NoKeyNumber(m_keyNumber));
     return key;
 }
 
@@ -189,7 +202,7 @@ int CBaseDBCall::Navigate(const std::string& sqlTail, const std::vector<std::str
     std::string sql = m_select + sqlTail;
     sqlite3_stmt* st = conn->Prepare(sql, m_lastErr);
     if (!st)
-        return Fail(PelmoStatus::kDatabaseError, m_lastErr);
+        return DbFail(J("読み込み"));
     for (std::size_t i = 0; i < binds.size(); ++i)
         sqlite3_bind_blob(st, static_cast<int>(i + 1), binds[i].data(),
                           static_cast<int>(binds[i].size()), SQLITE_TRANSIENT);
@@ -202,9 +215,9 @@ int CBaseDBCall::Navigate(const std::string& sqlTail, const std::vector<std::str
     sqlite3_reset(st);
     if (rc == SQLITE_DONE) {
         m_eof = true;
-        return Fail(PelmoStatus::kEndOfFile, "end of file");
+        return Fail(PelmoStatus::kEndOfFile, PelmoMessages::EndOfFile());
     }
-    return DbFail("read failed");
+    return DbFail(J("読み込み"));
 }
 
 int CBaseDBCall::GetGREQ() {
@@ -252,7 +265,7 @@ int CBaseDBCall::Step(bool forward) {
     if (!key)
         return PelmoStatus::kBadKeyNumber;
     if (!m_positioned)
-        return Fail(PelmoStatus::kNoCurrent, "no current record");
+        return Fail(PelmoStatus::kNoCurrent, PelmoMessages::NoCurrent());
     const std::string cmp = forward ? ">" : "<";
     const std::string dir = forward ? "" : " DESC";
     std::size_t idx = 0;
@@ -271,7 +284,7 @@ int CBaseDBCall::GetByKey0(const std::string& keyBytes) {
     if (rc == PelmoStatus::kEndOfFile) {
         m_eof = false;
         ClearRecord();
-        return Fail(PelmoStatus::kNotFound, "no record with that key");
+        return Fail(PelmoStatus::kNotFound, PelmoMessages::NotFound());
     }
     return rc;
 }
@@ -279,13 +292,13 @@ int CBaseDBCall::GetByKey0(const std::string& keyBytes) {
 int CBaseDBCall::GetFirstEqual(int keyNumber, const std::string& keyBytes) {
     const TableSpec::Key* key = m_spec.FindKey(keyNumber);
     if (!key)
-        return Fail(PelmoStatus::kBadKeyNumber, "no key number " + std::to_string(keyNumber));
+        return Fail(PelmoStatus::kBadKeyNumber, PelmoMessages::NoKeyNumber(keyNumber));
     const std::string& c = key->column;
     int rc = Navigate("WHERE " + c + " = ?1 ORDER BY " + c + ", k0 LIMIT 1", {keyBytes});
     if (rc == PelmoStatus::kEndOfFile) {
         m_eof = false;
         ClearRecord();
-        return Fail(PelmoStatus::kNotFound, "no record with that key");
+        return Fail(PelmoStatus::kNotFound, PelmoMessages::NotFound());
     }
     return rc;
 }
@@ -306,7 +319,7 @@ long CBaseDBCall::GetRecordCount() {
     if (conn->Step(st) == SQLITE_ROW)
         n = static_cast<long>(sqlite3_column_int64(st, 0));
     else
-        DbFail("count failed");
+        DbFail(J("件数の読み込み"));
     sqlite3_reset(st);
     return n;
 }
@@ -325,7 +338,7 @@ std::int64_t CBaseDBCall::GetFileTime() {
     if (rc == SQLITE_ROW)
         t = sqlite3_column_int64(st, 0);
     else if (rc != SQLITE_DONE)
-        DbFail("file time failed");
+        DbFail(J("変更時刻の読み込み"));
     sqlite3_reset(st);
     return t;
 }
@@ -374,7 +387,7 @@ int CBaseDBCall::WriteRecord(bool insert) {
         sql = WriteSql(insert);
     sqlite3_stmt* st = conn->Prepare(sql, m_lastErr);
     if (!st)
-        return Fail(PelmoStatus::kDatabaseError, m_lastErr);
+        return DbFail(insert ? J("登録") : J("更新"));
 
     std::vector<std::string> keyValues;
     for (const std::string& c : cols)
@@ -421,51 +434,41 @@ int CBaseDBCall::WriteRecord(bool insert) {
     sqlite3_reset(st);
     if (rc != SQLITE_DONE) {
         if ((rc & 0xFF) == SQLITE_CONSTRAINT)
-            return Fail(PelmoStatus::kDuplicateKey, "a record with that key exists");
-        return DbFail(insert ? "insert failed" : "update failed");
+            return Fail(PelmoStatus::kDuplicateKey, PelmoMessages::Duplicate());
+        return DbFail(insert ? J("登録") : J("更新"), rc, conn->ErrorText());
     }
     if (!insert && changes == 0)
-        return Fail(PelmoStatus::kNotFound, "no record with that key");
+        return Fail(PelmoStatus::kNotFound, PelmoMessages::NotFound());
     m_position = keyValues;
     m_positioned = true;
     return PelmoStatus::kOk;
 }
 
-namespace {
-// Runs one write in its own transaction (or joins the caller's).
-template <typename Fn> int InTransaction(SqliteConnection& conn, std::string& err, Fn&& fn) {
-    if (conn.Begin(err) != SQLITE_OK)
-        return PelmoStatus::kBusy;
-    int status = fn();
-    std::string endErr;
-    if (conn.End(status == PelmoStatus::kOk, endErr) != SQLITE_OK && status == PelmoStatus::kOk) {
-        err = "commit failed: " + endErr;
-        return PelmoStatus::kDatabaseError;
-    }
+template <typename Fn>
+int CBaseDBCall::InTransaction(SqliteConnection& conn, const std::string& what, Fn&& fn) {
+    std::string err;
+    int rc = conn.Begin(err);
+    if (rc != SQLITE_OK)
+        return DbFail(what, rc, err);
+    const int status = fn();
+    rc = conn.End(status == PelmoStatus::kOk, err);
+    if (rc != SQLITE_OK && status == PelmoStatus::kOk)
+        return DbFail(what, rc, err);
     return status;
 }
-} // namespace
 
 int CBaseDBCall::Insert() {
     auto conn = Connection();
     if (!conn)
         return PelmoStatus::kCannotOpen;
-    std::string err;
-    int rc = InTransaction(*conn, err, [&] { return WriteRecord(true); });
-    if (!err.empty())
-        return Fail(rc, err);
-    return rc;
+    return InTransaction(*conn, J("登録"), [&] { return WriteRecord(true); });
 }
 
 int CBaseDBCall::Update() {
     auto conn = Connection();
     if (!conn)
         return PelmoStatus::kCannotOpen;
-    std::string err;
-    int rc = InTransaction(*conn, err, [&] { return WriteRecord(false); });
-    if (!err.empty())
-        return Fail(rc, err);
-    return rc;
+    return InTransaction(*conn, J("更新"), [&] { return WriteRecord(false); });
 }
 
 int CBaseDBCall::Delete() {
@@ -474,27 +477,22 @@ int CBaseDBCall::Delete() {
         return PelmoStatus::kCannotOpen;
     m_spec.Normalize(m_record);
     std::string key = m_spec.KeyBytes(m_spec.keys[0], m_record);
-    std::string err;
-    int rc = InTransaction(*conn, err, [&] {
+    const std::string what = J("削除");
+    int rc = InTransaction(*conn, what, [&] {
+        std::string err;
         sqlite3_stmt* st = conn->Prepare("DELETE FROM " + m_spec.table + " WHERE k0 = ?1", err);
         if (!st)
-            return PelmoStatus::kDatabaseError;
+            return DbFail(what);
         sqlite3_bind_blob(st, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
         int step = conn->Step(st);
         int changes = sqlite3_changes(conn->Handle());
         sqlite3_reset(st);
-        if (step != SQLITE_DONE) {
-            err = "delete failed: " + conn->ErrorText();
-            return PelmoStatus::kDatabaseError;
-        }
-        if (changes == 0) {
-            err = "no record with that key";
-            return PelmoStatus::kNotFound;
-        }
+        if (step != SQLITE_DONE)
+            return DbFail(what, step, conn->ErrorText());
+        if (changes == 0)
+            return Fail(PelmoStatus::kNotFound, PelmoMessages::NotFound());
         return PelmoStatus::kOk;
     });
-    if (rc != PelmoStatus::kOk && !err.empty())
-        return Fail(rc, err);
     if (rc == PelmoStatus::kOk)
         m_positioned = false;
     return rc;

@@ -100,8 +100,16 @@ protected:
 
     // Shared connection, opened when needed; null with m_lastErr set.
     std::shared_ptr<SqliteConnection> Connection();
+    // Sets GetLastDBErr to "<table>: <text>" and answers status.
     int Fail(int status, const std::string& text);
+    // A failed SQLite step of `what` (a Japanese noun such as "読み込み"): 22 with the lock text
+    // when another process held the database, else 21 with the reason. Without a code, the
+    // connection's last one is used.
     int DbFail(const std::string& what);
+    int DbFail(const std::string& what, int sqliteCode, const std::string& sqliteText);
+    // Creating this table (added in a later version) on conn failed with err: the lock text or
+    // the reason, in GetLastDBErr; the status is the caller's.
+    void TableFail(SqliteConnection& conn, const std::string& err);
     // Inserts or updates the buffer inside the caller's transaction (no Begin/End).
     int WriteRecord(bool insert);
     std::string WriteSql(bool insert) const;
@@ -112,6 +120,11 @@ protected:
     std::string m_lastErr;
 
 private:
+    // Runs fn (a write that sets GetLastDBErr itself) in its own transaction, or inside the
+    // caller's; a failure to begin or commit is reported as a failure of `what`.
+    template <typename Fn>
+    int InTransaction(SqliteConnection& conn, const std::string& what, Fn&& fn);
+
     friend class PelmoTransaction;
     // Makes this object use conn (a transaction's connection) instead of its own, creating a
     // table added later on it when needed; returns the connection it used before (may be null).

@@ -1,5 +1,7 @@
 #include "CCategoryDB.h"
 
+#include "PelmoMessages.h"
+
 #include <cstring>
 
 namespace {
@@ -32,7 +34,7 @@ int CCategoryDB::GetCategoryData(std::string_view kind, std::string_view code) {
     // A code longer than the field can never match; cutting it would find another record.
     if (kind.size() >= sizeof probe.kind || code.size() >= sizeof probe.code) {
         ClearRecord();
-        return Fail(PelmoStatus::kNotFound, "no record with that key");
+        return Fail(PelmoStatus::kNotFound, PelmoMessages::NotFound());
     }
     return GetByKey0(Spec().KeyBytes(Spec().keys[0], &probe));
 }

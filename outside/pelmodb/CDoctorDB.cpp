@@ -1,5 +1,7 @@
 #include "CDoctorDB.h"
 
+#include "PelmoMessages.h"
+
 namespace {
 TableSpec MakeSpec() {
     using R = tagDoctor;
@@ -26,7 +28,7 @@ CDoctorDB::CDoctorDB(const std::string& folder, int mode)
 int CDoctorDB::GetDoctorData(std::string_view code) {
     if (code.size() >= sizeof m_rec.code) {
         ClearRecord();
-        return Fail(PelmoStatus::kNotFound, "no record with that key");
+        return Fail(PelmoStatus::kNotFound, PelmoMessages::NotFound());
     }
     return GetByKey0(Key0Of(code));
 }

@@ -1,11 +1,14 @@
 #include "CIndexControlDB.h"
 
 #include "SqliteConnection.h"
+#include "platform/Cp932.h"
 
 #include <sqlite3.h>
 
 #include <cstdio>
 #include <cstring>
+
+using platform::J;
 
 namespace {
 TableSpec MakeSpec() {
@@ -38,21 +41,26 @@ int CIndexControlDB::TakeNext(const std::string& kind, std::int64_t& value,
     auto conn = Connection();
     if (!conn)
         return PelmoStatus::kCannotOpen;
+    const std::string what = J("番号の採番");
     std::string err;
-    if (conn->Begin(err) != SQLITE_OK)
-        return Fail(PelmoStatus::kBusy, "cannot lock the database: " + err);
+    int code = conn->Begin(err);
+    if (code != SQLITE_OK)
+        return DbFail(what, code, err);
     int status = PelmoStatus::kOk;
     std::string key = Key0Of(kind);
     std::int64_t next = 1;
     sqlite3_stmt* st = conn->Prepare("SELECT nextValue FROM index_control WHERE k0 = ?1", err);
-    if (!st)
+    if (!st) {
+        code = sqlite3_errcode(conn->Handle());
         status = PelmoStatus::kDatabaseError;
+    }
     if (status == PelmoStatus::kOk) {
         sqlite3_bind_blob(st, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
         int rc = conn->Step(st);
         if (rc == SQLITE_ROW)
             next = std::max<std::int64_t>(1, sqlite3_column_int64(st, 0));
         else if (rc != SQLITE_DONE) {
+            code = rc;
             err = conn->ErrorText();
             status = PelmoStatus::kDatabaseError;
         }
@@ -75,8 +83,10 @@ int CIndexControlDB::TakeNext(const std::string& kind, std::int64_t& value,
         if (st)
             sqlite3_reset(st);
         st = conn->Prepare("SELECT 1 FROM " + usedInTable + " WHERE k0 = ?1", err);
-        if (!st)
+        if (!st) {
+            code = sqlite3_errcode(conn->Handle());
             status = PelmoStatus::kDatabaseError;
+        }
         while (status == PelmoStatus::kOk) {
             std::string text = TenDigits(next);
             std::string candidate(11, '\0');
@@ -87,6 +97,7 @@ int CIndexControlDB::TakeNext(const std::string& kind, std::int64_t& value,
             if (rc == SQLITE_DONE)
                 break;
             if (rc != SQLITE_ROW) {
+                code = rc;
                 err = conn->ErrorText();
                 status = PelmoStatus::kDatabaseError;
                 break;
@@ -95,20 +106,22 @@ int CIndexControlDB::TakeNext(const std::string& kind, std::int64_t& value,
         }
     }
     if (status == PelmoStatus::kOk && next > 9999999999LL) {
-        err = "counter " + kind + " exhausted";
+        err = J("番号 ") + kind + J(" を使い切りました");
         status = PelmoStatus::kBadValue;
     }
     if (status == PelmoStatus::kOk) {
         st = conn->Prepare("INSERT INTO index_control(k0, kind, nextValue) VALUES(?1, ?2, ?3) "
                            "ON CONFLICT(k0) DO UPDATE SET nextValue = excluded.nextValue",
                            err);
-        if (!st)
+        if (!st) {
+            code = sqlite3_errcode(conn->Handle());
             status = PelmoStatus::kDatabaseError;
-        else {
+        } else {
             sqlite3_bind_blob(st, 1, key.data(), static_cast<int>(key.size()), SQLITE_TRANSIENT);
             sqlite3_bind_text(st, 2, kind.c_str(), -1, SQLITE_TRANSIENT);
             sqlite3_bind_int64(st, 3, next + 1);
-            if (conn->Step(st) != SQLITE_DONE) {
+            code = conn->Step(st);
+            if (code != SQLITE_DONE) {
                 err = conn->ErrorText();
                 status = PelmoStatus::kDatabaseError;
             }
@@ -116,10 +129,11 @@ int CIndexControlDB::TakeNext(const std::string& kind, std::int64_t& value,
         }
     }
     std::string endErr;
-    if (conn->End(status == PelmoStatus::kOk, endErr) != SQLITE_OK && status == PelmoStatus::kOk) {
-        err = "commit failed: " + endErr;
-        status = PelmoStatus::kDatabaseError;
-    }
+    const int end = conn->End(status == PelmoStatus::kOk, endErr);
+    if (end != SQLITE_OK && status == PelmoStatus::kOk)
+        return DbFail(what, end, endErr);
+    if (status == PelmoStatus::kDatabaseError)
+        return DbFail(what, code, err);
     if (status != PelmoStatus::kOk)
         return Fail(status, err);
     value = next;
@@ -136,7 +150,7 @@ std::string CIndexControlDB::GetNexReservationIndex() {
 
 int CIndexControlDB::UpdateNext() {
     if (m_lastTaken.empty())
-        return Fail(PelmoStatus::kNoCurrent, "no reservation key was taken");
+        return Fail(PelmoStatus::kNoCurrent, J("予約番号が採番されていません"));
     m_lastTaken.clear();
     return PelmoStatus::kOk;
 }

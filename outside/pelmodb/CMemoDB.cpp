@@ -1,5 +1,7 @@
 #include "CMemoDB.h"
 
+#include "PelmoMessages.h"
+
 #include <cstring>
 
 namespace {
@@ -26,7 +28,7 @@ CMemoDB::CMemoDB(const std::string& folder, int mode) : CBaseDBCall(folder, mode
 int CMemoDB::GetMemoData(std::string_view patientKey, std::string_view memoNo) {
     if (patientKey.size() >= sizeof m_rec.patientKey || memoNo.size() >= sizeof m_rec.memoNo) {
         ClearRecord();
-        return Fail(PelmoStatus::kNotFound, "no record with that key");
+        return Fail(PelmoStatus::kNotFound, PelmoMessages::NotFound());
     }
     tagMemo probe{};
     std::memcpy(probe.patientKey, patientKey.data(), patientKey.size());

@@ -1,10 +1,16 @@
 #include "CPelmoDBSys.h"
 
+#include "PelmoMessages.h"
 #include "PelmoSchema.h"
 #include "PelmoStatus.h"
 #include "SqliteConnection.h"
+#include "platform/Cp932.h"
+
+#include <sqlite3.h>
 
 #include <filesystem>
+
+using platform::J;
 
 CPelmoDBSys::CPelmoDBSys(const std::string& folder) : m_folder(folder) {}
 
@@ -24,14 +30,29 @@ std::shared_ptr<SqliteConnection> CPelmoDBSys::Connection() {
     std::string file = PelmoSchema::DatabaseFile(m_folder);
     std::error_code ec;
     if (!std::filesystem::is_regular_file(file, ec)) {
-        m_lastErr = "clinic database not found: " + file;
+        m_lastErr = PelmoMessages::Missing(file);
         return nullptr;
     }
     auto conn = SqliteConnection::Open(file, false, m_lastErr);
     if (!conn)
         return nullptr;
     if (!PelmoSchema::IsClinicDatabase(*conn)) {
-        m_lastErr = "not a clinic database: " + file;
+        const int rc = sqlite3_errcode(conn->Handle());
+        m_lastErr = PelmoMessages::IsLockCode(rc)
+                        ? PelmoMessages::Locked(file, J("データベースを開く処理"))
+                        : PelmoMessages::NotClinicDatabase(file);
+        return nullptr;
+    }
+    // Another version may lay its records out differently: reading or writing them with this
+    // layout would mix up fields.
+    std::string version, ignored;
+    if (PelmoSchema::ReadValue(*conn, PelmoSchema::kVersionName, version, ignored) != 0) {
+        m_lastErr =
+            PelmoMessages::CannotOpen(file, sqlite3_errcode(conn->Handle()), conn->ErrorText());
+        return nullptr;
+    }
+    if (version != PelmoSchema::kVersion) {
+        m_lastErr = PelmoMessages::WrongVersion(file, version, PelmoSchema::kVersion);
         return nullptr;
     }
     m_conn = conn;

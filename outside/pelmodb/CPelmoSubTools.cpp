@@ -5,14 +5,18 @@
 #include "CPelmoDBSys.h"
 #include "CReservationDB.h"
 #include "CSaleDB.h"
+#include "PelmoMessages.h"
 #include "SqliteConnection.h"
 #include "platform/ClinicZone.h"
+#include "platform/Cp932.h"
 
 #include <sqlite3.h>
 
 #include <cstdio>
 #include <cstring>
 #include <ctime>
+
+using platform::J;
 
 namespace {
 std::string g_lastError;
@@ -22,6 +26,17 @@ std::string Today() {
     char buf[16];
     std::strftime(buf, sizeof buf, "%Y%m%d", &tm);
     return buf;
+}
+
+// Records a failed begin or commit of `what` and answers its status.
+int Failure(const SqliteConnection& conn, const std::string& what, int sqliteCode,
+            const std::string& sqliteText) {
+    if (PelmoMessages::IsLockCode(sqliteCode)) {
+        g_lastError = PelmoMessages::Locked(conn.Path(), what);
+        return PelmoStatus::kBusy;
+    }
+    g_lastError = PelmoMessages::Failed(what, sqliteCode, sqliteText);
+    return PelmoStatus::kDatabaseError;
 }
 
 template <std::size_t N> void Copy(char (&dst)[N], std::string_view src) {
@@ -55,11 +70,10 @@ int CPelmoSubTools::ReservationToSale(CSaleDB* sale, CReservationDB* reservation
     stored.SetAssociatedDB(&sys);
     newSale.SetAssociatedDB(&sys);
 
+    const std::string what = J("会計の作成");
     std::string err;
-    if (conn->Begin(err) != SQLITE_OK) {
-        g_lastError = "cannot lock the database: " + err;
-        return PelmoStatus::kBusy;
-    }
+    if (int begin = conn->Begin(err); begin != SQLITE_OK)
+        return Failure(*conn, what, begin, err);
     int rc = stored.GetReservationData(key);
     std::int64_t number = 0;
     if (rc == PelmoStatus::kOk)
@@ -84,10 +98,9 @@ int CPelmoSubTools::ReservationToSale(CSaleDB* sale, CReservationDB* reservation
                           : !index.GetLastDBErr().empty()   ? index.GetLastDBErr()
                           : !newSale.GetLastDBErr().empty() ? newSale.GetLastDBErr()
                                                             : stored.GetLastDBErr();
-    if (conn->End(rc == PelmoStatus::kOk, err) != SQLITE_OK && rc == PelmoStatus::kOk) {
-        rc = PelmoStatus::kDatabaseError;
-        failure = "commit failed: " + err;
-    }
+    if (int end = conn->End(rc == PelmoStatus::kOk, err);
+        end != SQLITE_OK && rc == PelmoStatus::kOk)
+        return Failure(*conn, what, end, err);
     if (rc != PelmoStatus::kOk) {
         g_lastError = failure;
         return rc;
@@ -110,10 +123,8 @@ int CPelmoSubTools::SetFinishedDate(std::string_view patientKey, const std::stri
     CPatientDB patient(folder, 1);
     patient.SetAssociatedDB(&sys);
     std::string err;
-    if (conn->Begin(err) != SQLITE_OK) {
-        g_lastError = "cannot lock the database: " + err;
-        return PelmoStatus::kBusy;
-    }
+    if (int begin = conn->Begin(err); begin != SQLITE_OK)
+        return Failure(*conn, J("終了日の更新"), begin, err);
     int rc = patient.GetPatient1Data(patientKey);
     if (rc == PelmoStatus::kOk) {
         Copy(patient.m_rec.lastFinishedDate, day);

@@ -1,5 +1,7 @@
 #include "CReservationStandbyDB.h"
 
+#include "PelmoMessages.h"
+
 namespace {
 TableSpec MakeSpec() {
     using R = tagReservationStandby;
@@ -45,7 +47,7 @@ int CReservationStandbyDB::GetReservationStandbyDataFromReservationKey(
     std::string k(reservationKey);
     if (k.empty()) {
         ClearRecord();
-        return Fail(PelmoStatus::kNotFound, "empty reservation key");
+        return Fail(PelmoStatus::kNotFound, PelmoMessages::NotFound());
     }
     return GetFirstEqual(1, TableSpec::FitKey(*Spec().FindKey(1), k.c_str(), k.size()));
 }

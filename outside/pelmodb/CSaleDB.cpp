@@ -1,5 +1,7 @@
 #include "CSaleDB.h"
 
+#include "PelmoMessages.h"
+
 namespace {
 TableSpec MakeSpec() {
     using R = tagSale;
@@ -26,7 +28,7 @@ CSaleDB::CSaleDB(const std::string& folder, int mode) : CBaseDBCall(folder, mode
 int CSaleDB::GetSaleData(std::string_view saleNo) {
     if (saleNo.empty() || saleNo.size() >= sizeof m_rec.saleNo) {
         ClearRecord();
-        return Fail(PelmoStatus::kNotFound, "no record with that key");
+        return Fail(PelmoStatus::kNotFound, PelmoMessages::NotFound());
     }
     return GetByKey0(Key0Of(saleNo));
 }

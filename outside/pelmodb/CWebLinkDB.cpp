@@ -1,11 +1,14 @@
 #include "CWebLinkDB.h"
 
 #include "SqliteConnection.h"
+#include "platform/Cp932.h"
 
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <cstring>
+
+using platform::J;
 
 namespace {
 TableSpec MakeSpec() {
@@ -85,8 +88,8 @@ int CWebLinkDB::Prune(std::string_view confirmedBefore, std::string_view madeBef
     if (!conn)
         return -1;
     std::string err;
-    if (conn->Begin(err) != SQLITE_OK) {
-        Fail(PelmoStatus::kBusy, "cannot lock the database: " + err);
+    if (const int rc = conn->Begin(err); rc != SQLITE_OK) {
+        DbFail(J("古い連携記録の削除"), rc, err);
         return -1;
     }
     sqlite3_stmt* st = conn->Prepare("DELETE FROM web_link WHERE (confirmedAt <> '' AND "
@@ -109,6 +112,6 @@ int CWebLinkDB::Prune(std::string_view confirmedBefore, std::string_view madeBef
         removed = -1;
     }
     if (removed < 0)
-        Fail(PelmoStatus::kDatabaseError, "prune failed: " + err);
+        DbFail(J("古い連携記録の削除"), sqlite3_errcode(conn->Handle()), err);
     return removed;
 }

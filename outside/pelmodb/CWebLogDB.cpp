@@ -1,6 +1,8 @@
 #include "CWebLogDB.h"
 
+#include "PelmoMessages.h"
 #include "SqliteConnection.h"
+#include "platform/Cp932.h"
 
 #include <sqlite3.h>
 
@@ -40,7 +42,7 @@ CWebLogDB::CWebLogDB(const std::string& folder, int mode)
 
 int CWebLogDB::GetLastWebLogNo(std::string_view date) {
     if (!IsDate(date)) {
-        Fail(PelmoStatus::kBadValue, "not a date: " + std::string(date));
+        Fail(PelmoStatus::kBadValue, PelmoMessages::NotADate(std::string(date)));
         return -1;
     }
     auto conn = Connection();
@@ -62,7 +64,7 @@ int CWebLogDB::GetLastWebLogNo(std::string_view date) {
         if (number && std::strlen(number) >= 13)
             next = std::atoi(number + 8) + 1;
     } else if (rc != SQLITE_DONE) {
-        DbFail("read failed");
+        DbFail(platform::J("読み込み"));
         next = -1;
     }
     sqlite3_reset(st);

@@ -13,11 +13,28 @@
 #include "CSaleItemDB.h"
 #include "CWebLinkDB.h"
 #include "CWebLogDB.h"
+#include "PelmoMessages.h"
 #include "PelmoStatus.h"
 #include "SqliteConnection.h"
 #include "platform/Cp932.h"
 
 #include <sqlite3.h>
+
+using platform::J;
+
+namespace {
+// A failed begin, statement or commit of `what`: the lock text and 22 when another process
+// held the database, else the reason and 21.
+int Failure(const SqliteConnection& conn, const std::string& what, int sqliteCode,
+            const std::string& sqliteText, std::string& err) {
+    if (PelmoMessages::IsLockCode(sqliteCode)) {
+        err = PelmoMessages::Locked(conn.Path(), what);
+        return PelmoStatus::kBusy;
+    }
+    err = PelmoMessages::Failed(what, sqliteCode, sqliteText);
+    return PelmoStatus::kDatabaseError;
+}
+} // namespace
 
 std::string PelmoSchema::DatabaseFile(const std::string& folder) {
     std::string path = folder;
@@ -40,15 +57,20 @@ int PelmoSchema::Create(const std::string& folder, std::string& err) {
           &CSaleDB::Spec(), &CSaleItemDB::Spec(), &CIndexControlDB::Spec(), &COwnerDB::Spec(),
           &CWebLogDB::Spec(), &CWebLinkDB::Spec()})
         sql += spec->SchemaSql();
-    sql += "INSERT OR IGNORE INTO pelmo_settings(name, value) VALUES('schema_version', '1');\n";
-    if (conn->Begin(err) != SQLITE_OK)
-        return PelmoStatus::kBusy;
-    if (conn->Exec(sql, err) != SQLITE_OK) {
+    sql += std::string("INSERT OR IGNORE INTO pelmo_settings(name, value) VALUES('") +
+           kVersionName + "', '" + kVersion + "');\n";
+    const std::string what = J("データベースの作成");
+    std::string text;
+    if (int rc = conn->Begin(text); rc != SQLITE_OK)
+        return Failure(*conn, what, rc, text, err);
+    if (int rc = conn->Exec(sql, text); rc != SQLITE_OK) {
         std::string ignored;
         conn->End(false, ignored);
-        return PelmoStatus::kDatabaseError;
+        return Failure(*conn, what, rc, text, err);
     }
-    return conn->End(true, err) == SQLITE_OK ? PelmoStatus::kOk : PelmoStatus::kDatabaseError;
+    if (int rc = conn->End(true, text); rc != SQLITE_OK)
+        return Failure(*conn, what, rc, text, err);
+    return PelmoStatus::kOk;
 }
 
 int PelmoSchema::EnsureTable(SqliteConnection& conn, const TableSpec& spec, std::string& err) {
@@ -92,9 +114,11 @@ bool PelmoSchema::IsClinicDatabase(SqliteConnection& conn) {
 int PelmoSchema::ReadValue(SqliteConnection& conn, const std::string& name, std::string& value,
                            std::string& err) {
     value.clear();
-    sqlite3_stmt* st = conn.Prepare("SELECT value FROM pelmo_settings WHERE name=?1", err);
+    const std::string what = J("設定値の読み込み");
+    std::string text;
+    sqlite3_stmt* st = conn.Prepare("SELECT value FROM pelmo_settings WHERE name=?1", text);
     if (!st)
-        return PelmoStatus::kDatabaseError;
+        return Failure(conn, what, sqlite3_errcode(conn.Handle()), text, err);
     sqlite3_bind_text(st, 1, name.c_str(), -1, SQLITE_TRANSIENT);
     int rc = conn.Step(st);
     if (rc == SQLITE_ROW) {
@@ -102,31 +126,36 @@ int PelmoSchema::ReadValue(SqliteConnection& conn, const std::string& name, std:
         value = platform::Utf8ToCp932(text ? text : "");
     }
     sqlite3_reset(st);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-        err = conn.ErrorText();
-        return PelmoStatus::kDatabaseError;
-    }
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        return Failure(conn, what, rc, conn.ErrorText(), err);
     return PelmoStatus::kOk;
 }
 
 int PelmoSchema::WriteValue(SqliteConnection& conn, const std::string& name,
                             const std::string& value, std::string& err) {
-    if (conn.Begin(err) != SQLITE_OK)
-        return PelmoStatus::kBusy;
+    const std::string what = J("設定値の書き込み");
+    std::string text;
+    if (int rc = conn.Begin(text); rc != SQLITE_OK)
+        return Failure(conn, what, rc, text, err);
     sqlite3_stmt* st = conn.Prepare("INSERT INTO pelmo_settings(name, value) VALUES(?1, ?2) "
                                     "ON CONFLICT(name) DO UPDATE SET value=excluded.value",
-                                    err);
-    bool ok = st != nullptr;
-    if (ok) {
+                                    text);
+    int rc = st ? SQLITE_DONE : sqlite3_errcode(conn.Handle());
+    if (st) {
         std::string utf8 = platform::Cp932ToUtf8(value);
         sqlite3_bind_text(st, 1, name.c_str(), -1, SQLITE_TRANSIENT);
         sqlite3_bind_text(st, 2, utf8.c_str(), -1, SQLITE_TRANSIENT);
-        ok = conn.Step(st) == SQLITE_DONE;
-        if (!ok)
-            err = conn.ErrorText();
+        rc = conn.Step(st);
+        if (rc != SQLITE_DONE)
+            text = conn.ErrorText();
         sqlite3_reset(st);
     }
-    if (conn.End(ok, err) != SQLITE_OK || !ok)
-        return PelmoStatus::kDatabaseError;
+    const bool ok = rc == SQLITE_DONE;
+    std::string endText;
+    const int end = conn.End(ok, endText);
+    if (!ok)
+        return Failure(conn, what, rc, text, err);
+    if (end != SQLITE_OK)
+        return Failure(conn, what, end, endText, err);
     return PelmoStatus::kOk;
 }

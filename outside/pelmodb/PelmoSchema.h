@@ -13,6 +13,9 @@ public:
     // Installation value names.
     static constexpr const char* kEntryFolder = "entry_folder";
     static constexpr const char* kClinicCode = "clinic_code";
+    // The layout version this library reads and writes, stored under kVersionName.
+    static constexpr const char* kVersionName = "schema_version";
+    static constexpr const char* kVersion = "1";
 
     // folder + file name; a missing trailing '/' is added to folder.
     static std::string DatabaseFile(const std::string& folder);

@@ -1,10 +1,21 @@
 #include "PelmoTransaction.h"
 
 #include "CBaseDBCall.h"
+#include "PelmoMessages.h"
 #include "PelmoStatus.h"
 #include "SqliteConnection.h"
+#include "platform/Cp932.h"
 
 #include <sqlite3.h>
+
+namespace {
+// A failed step of the transaction: the lock text, or the reason.
+std::string StepError(SqliteConnection& conn, int rc, const std::string& what,
+                      const std::string& err) {
+    return PelmoMessages::IsLockCode(rc) ? PelmoMessages::Locked(conn.Path(), what)
+                                         : PelmoMessages::Failed(what, rc, err);
+}
+} // namespace
 
 PelmoTransaction::PelmoTransaction(const std::vector<CBaseDBCall*>& tables) {
     if (tables.empty()) {
@@ -30,8 +41,10 @@ PelmoTransaction::PelmoTransaction(const std::vector<CBaseDBCall*>& tables) {
             return;
         }
     }
-    if (m_conn->Begin(m_err) != SQLITE_OK) {
+    std::string err;
+    if (const int rc = m_conn->Begin(err); rc != SQLITE_OK) {
         m_status = PelmoStatus::kBusy;
+        m_err = StepError(*m_conn, rc, platform::J("書き込みの開始"), err);
         return;
     }
     m_open = true;
@@ -51,9 +64,9 @@ void PelmoTransaction::Finish(bool commit) {
         return;
     m_open = false;
     std::string err;
-    if (m_conn->End(commit, err) != SQLITE_OK && commit) {
+    if (const int rc = m_conn->End(commit, err); rc != SQLITE_OK && commit) {
         m_status = PelmoStatus::kDatabaseError;
-        m_err = "commit failed: " + err;
+        m_err = StepError(*m_conn, rc, platform::J("書き込みの確定"), err);
     }
 }
 

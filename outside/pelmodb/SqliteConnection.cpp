@@ -1,5 +1,7 @@
 #include "SqliteConnection.h"
 
+#include "PelmoMessages.h"
+
 #include <sqlite3.h>
 
 #include <chrono>
@@ -32,19 +34,23 @@ std::shared_ptr<SqliteConnection> SqliteConnection::Open(const std::string& dbFi
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
     int rc = sqlite3_open_v2(dbFile.c_str(), &conn->m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
-        err = "cannot open database " + dbFile + ": " +
-              (conn->m_db ? sqlite3_errmsg(conn->m_db) : sqlite3_errstr(rc));
+        err = PelmoMessages::CannotOpen(
+            dbFile, rc, conn->m_db ? sqlite3_errmsg(conn->m_db) : sqlite3_errstr(rc));
         return nullptr;
     }
     sqlite3_extended_result_codes(conn->m_db, 1);
     sqlite3_busy_timeout(conn->m_db, kBusyTimeoutMs);
-    if (conn->Exec("PRAGMA journal_mode=WAL", err) != SQLITE_OK ||
-        conn->Exec("PRAGMA synchronous=NORMAL", err) != SQLITE_OK ||
-        // Seeks on a large book read through memory mapping instead of a copy per page.
-        conn->Exec("PRAGMA mmap_size=1073741824", err) != SQLITE_OK ||
-        conn->Exec("PRAGMA cache_size=-32768", err) != SQLITE_OK) {
-        err = "cannot open database " + dbFile + ": " + err;
-        return nullptr;
+    // The first statement reads the file: a foreign or damaged file fails here.
+    for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL",
+                               // Seeks on a large book read through memory mapping instead of a
+                               // copy per page.
+                               "PRAGMA mmap_size=1073741824", "PRAGMA cache_size=-32768"}) {
+        std::string text;
+        rc = conn->Exec(pragma, text);
+        if (rc != SQLITE_OK) {
+            err = PelmoMessages::CannotOpen(dbFile, rc, text);
+            return nullptr;
+        }
     }
     return conn;
 }

@@ -5,10 +5,13 @@
 #include "cashless/termset/TermsetModel.h"
 #include "platform/Cp932.h"
 #include "platform/qt/QtText.h"
+#include "platform/qt/SuiteFont.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -26,12 +29,30 @@ QApplication& App() {
     static int argc = 1;
     static char name[] = "cashless_ui_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: tearing down the GUI at exit, after the platform plugin, crashes (the
+    // keyboard device made by the typed keys is freed too late).
+    static QApplication* app = new QApplication(argc, argv);
+    static const QString font = platform::UseSuiteFont(); // as the programs show their windows
+    return *app;
 }
 
 QString T(const char* utf8) {
     return ToQString(J(utf8));
+}
+
+// Types into a widget as the keyboard does (edits made so emit textEdited).
+void Type(QWidget& w, const QString& text) {
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(&w, &press);
+    }
+}
+
+void Backspaces(QWidget& w, int n) {
+    for (int i = 0; i < n; ++i) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
+        QApplication::sendEvent(&w, &press);
+    }
 }
 
 void Shot(QWidget& w, const char* file, QSize least = {}) {
@@ -70,6 +91,8 @@ TEST(CashlessDialogs, PaygateListFillsWithThreeRequests) {
     EXPECT_EQ(list->topLevelItem(0)->text(2), T("鈴木 一郎"));
     EXPECT_EQ(list->topLevelItem(0)->text(4), "WAON");
     EXPECT_EQ(list->topLevelItem(1)->text(5), "NG(3020)");
+    EXPECT_EQ(list->topLevelItem(1)->toolTip(5), T("端末が BUSY 状態です。"));
+    EXPECT_EQ(list->topLevelItem(0)->toolTip(5), "");
     EXPECT_EQ(list->topLevelItem(2)->text(3), "1,100");
     EXPECT_EQ(list->topLevelItem(2)->text(4), T("銀聯"));
     auto edits = dlg.findChildren<QLineEdit*>();
@@ -86,6 +109,9 @@ TEST(CashlessDialogs, PaygateListFillsWithThreeRequests) {
         if (p->text() == T("決済処理停止"))
             stop = p;
     ASSERT_NE(stop, nullptr);
+    // The fields show the sale under way, not the previous sale's "0 / OK".
+    EXPECT_EQ(edits[0]->text(), "");
+    EXPECT_EQ(edits[1]->text(), T("処理中"));
     Shot(dlg, "paygate-sale.png", {640, 300});
     stop->click();
     EXPECT_EQ(list->topLevelItem(0)->text(5), "NG(3040)");
@@ -138,6 +164,48 @@ TEST(CashlessDialogs, PaygateAnswersRequestsAsTheyLandWithItsPollTimerStopped) {
     EXPECT_EQ(list->topLevelItem(2)->text(5), "NG(3020)");
     EXPECT_EQ(list->topLevelItem(0)->text(5), "OK");
     EXPECT_EQ(list->topLevelItem(1)->text(5), "OK");
+}
+
+TEST(CashlessDialogs, PaygateTestModeCannotBeMissed) {
+    App();
+    PaygateBench b;
+    b.StartTerminal("approve");
+    CPaygateDlg dlg(b.ctl);
+    dlg.show();
+    dlg.Start();
+    auto* list = dlg.findChild<QTreeWidget*>();
+    auto edits = dlg.findChildren<QLineEdit*>();
+    ASSERT_EQ(edits.size(), 2);
+    QLineEdit& message = *edits[1];
+    EXPECT_TRUE(dlg.TestBanner()->isHidden());
+    EXPECT_EQ(dlg.TrayToolTip(), T("キャッシュレス決済"));
+
+    Type(message, "test");
+    EXPECT_FALSE(dlg.TestBanner()->isHidden());
+    EXPECT_EQ(dlg.TestBanner()->text(), T("テストモード: 端末に送信しません"));
+    EXPECT_EQ(dlg.TrayToolTip(), T("キャッシュレス決済（テストモード: 端末に送信しません）"));
+
+    b.Drop("t.dat", J("1\n2500\n0\n0\n0\n0\nP-9\n田中 次郎\n"));
+    dlg.PollOnce();
+    EXPECT_EQ(b.Read("t.fin"), J("1\n2500\n0\n0\n0\n0\nP-9\n田中 次郎\n$RESULT=0"));
+    ASSERT_EQ(list->topLevelItemCount(), 1);
+    EXPECT_EQ(list->topLevelItem(0)->text(5), T("OK(テスト)"));
+    EXPECT_FALSE(list->topLevelItem(0)->toolTip(5).isEmpty());
+    EXPECT_EQ(message.text(), "test");
+    EXPECT_FALSE(dlg.TestBanner()->isHidden()); // still on for the next request
+    Shot(dlg, "paygate-test.png", {640, 300});
+
+    // The word cleared: the banner goes and the next request is a real sale.
+    Backspaces(message, 4);
+    EXPECT_TRUE(dlg.TestBanner()->isHidden());
+    EXPECT_EQ(dlg.TrayToolTip(), T("キャッシュレス決済"));
+    b.Drop("u.dat", "1\n300\n");
+    dlg.PollOnce();
+    b.Settle();
+    dlg.Refresh();
+    EXPECT_EQ(b.Read("u.fin"), "1\n300\n$RESULT=0");
+    EXPECT_EQ(list->topLevelItem(0)->text(5), "OK");
+    EXPECT_NE(b.terminal->Journal().find("APPROVED"), std::string::npos);
 }
 
 TEST(CashlessDialogs, TermsetShowsTheEntryAndWritesOnOk) {

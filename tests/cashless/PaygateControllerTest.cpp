@@ -194,16 +194,52 @@ TEST(PaygateController, TestModeAnswersWithoutTheTerminal) {
     PaygateBench b;
     b.StartTerminal();
     b.ctl.Open();
+    EXPECT_FALSE(b.ctl.TestMode());
+    b.ctl.SetStatusMessage("Test"); // only the exact word
+    EXPECT_FALSE(b.ctl.TestMode());
     b.ctl.SetStatusMessage("test");
-    b.Drop("m.dat", "1\n100\n");
+    EXPECT_TRUE(b.ctl.TestMode());
+    b.Drop("m.dat", "1\n100\n0\n0\n0\n0\nP-1\n");
     b.Run();
-    EXPECT_EQ(b.Read("m.fin"), "1\n100\n$RESULT=0");
-    EXPECT_EQ(b.ctl.Rows().front()[5], "OK");
+    // The answer file is exactly a real success: the practice software cannot tell them apart.
+    EXPECT_EQ(b.Read("m.fin"), "1\n100\n0\n0\n0\n0\nP-1\n$RESULT=0");
+    // The list and the CSV log can.
+    EXPECT_EQ(b.ctl.Rows().front()[5], J("OK(テスト)"));
+    EXPECT_EQ(TempDir::Read(b.Req("log/2024/05.csv")),
+              J("\"2024/05/15 10:20:30\",\"P-1\",\"\",\"100\",\"クレジット\",\"OK(テスト)\"\r\n"));
     EXPECT_EQ(b.ctl.StatusMessage(), "test"); // stays on for the next request
     b.Drop("n.dat", "1\n100\n");
     b.Run();
     EXPECT_TRUE(b.Exists("n.fin"));
     EXPECT_EQ(b.terminal->Output().find("CLAIM"), std::string::npos);
+
+    // Cleared, the next request goes to the terminal and reads a plain "OK".
+    b.ctl.SetStatusMessage("");
+    b.Drop("o.dat", "1\n100\n");
+    b.Run();
+    EXPECT_EQ(b.Read("o.fin"), "1\n100\n$RESULT=0");
+    EXPECT_EQ(b.ctl.Rows().front()[5], "OK");
+    EXPECT_NE(b.terminal->Output().find("CLAIM"), std::string::npos);
+    EXPECT_EQ(Count(b.terminal->Journal(), "APPROVED"), 1);
+}
+
+TEST(PaygateController, TakingARequestClearsTheStatusUntilItsAnswer) {
+    PaygateBench b;
+    b.StartTerminal("approve,silent");
+    b.ctl.Open();
+    b.Drop("a.dat", "1\n100\n");
+    b.Run();
+    ASSERT_EQ(b.ctl.StatusMessage(), "OK");
+    b.Drop("b.dat", "1\n200\n");
+    b.ctl.Tick();
+    b.ctl.PumpEvents(200);
+    ASSERT_TRUE(b.ctl.Busy());
+    // Not the previous sale's "0 / OK" while this one waits on the terminal.
+    EXPECT_EQ(b.ctl.StatusCode(), "");
+    EXPECT_EQ(b.ctl.StatusMessage(), J("処理中"));
+    b.ctl.Stop();
+    EXPECT_EQ(b.ctl.StatusCode(), "0"); // ClearOutput's result
+    EXPECT_EQ(b.ctl.Rows().front()[5], "NG(3040)");
 }
 
 TEST(PaygateController, PurgeAtStartKeepsHiddenFilesTheLogAndATraceOfEveryLeftover) {
@@ -446,6 +482,27 @@ TEST(PaygateTexts, AmountsAndUnknownCodes) {
     EXPECT_EQ(PaygateTexts::KindName(5), "");
     EXPECT_FALSE(PaygateTexts::MergesTax(10000));
     EXPECT_TRUE(PaygateTexts::MergesTax(1200));
+}
+
+TEST(PaygateTexts, ResultTipsGiveTheMeaningOfKnownCodesOnly) {
+    using T = PaygateTexts;
+    EXPECT_EQ(T::ResultTip("NG(109)"), J("指定されたDeviceNameが見つかりません。"));
+    EXPECT_EQ(T::ResultTip("NG(3020)"), J("端末が BUSY 状態です。"));
+    EXPECT_EQ(T::ResultTip("NG(2020)"), J("取引不成立です。 (取引不可)"));
+    EXPECT_EQ(T::ResultTip("NG(3060)"), J("取引不一致（金額、 IC 取扱通番不一致）"));
+    EXPECT_EQ(T::ResultTip("NG(3040)"),
+              J("「決済処理停止」または POS からのキャンセルで中止しました。"));
+    // A code only appended to other words (a sale found interrupted at start).
+    EXPECT_EQ(T::ResultTip(J("未回収(x) NG(107)")),
+              J("デバイスをシステムに接続していないか、電源が入っていません。"));
+    // No meaning is known for these: no tooltip rather than "unknown error".
+    for (const char* cell :
+         {"NG(108)", "NG(6242)", "NG(2000)", "NG(-1)", "NG(114)", "NG(12x)", "OK", "NG(", ""})
+        EXPECT_EQ(T::ResultTip(cell), "") << cell;
+    EXPECT_EQ(T::ResultTip(T::ResultCell(0, true)),
+              J("テストモードのため端末に送信せず、成功として応答しました。"));
+    EXPECT_EQ(T::ResultCell(0, false), "OK");
+    EXPECT_EQ(T::ResultCell(107, true), "NG(107)"); // a failure is a failure in test mode too
 }
 
 TEST(PaymentRequest, NumbersSaturateWithoutOverflowAndPlainNumbers) {

@@ -7,14 +7,18 @@
 #include "KioskController.h"
 #include "KioskSettings.h"
 #include "KioskTestDb.h"
+#include "platform/qt/SuiteFont.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QTimer>
+#include <QWindow>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -29,6 +33,7 @@ QApplication& App() {
     static char name[] = "kiosk_view_tests";
     static char* argv[] = {name, nullptr};
     static QApplication* app = new QApplication(argc, argv);
+    static const QString font = platform::UseSuiteFont(); // as the program paints
     return *app;
 }
 
@@ -150,4 +155,40 @@ TEST(KioskView, KeysTimersAndTheSettingsDialog) {
     });
     Key(w, Qt::Key_F12);
     EXPECT_FALSE(w.isVisible());
+}
+
+TEST(KioskView, CoversItsScreenAndHidesTheIdlePointer) {
+    App();
+    KioskTestDb db;
+    FakeClock clock;
+    KioskSettings settings;
+    settings.Apply(db.Folder(), true);
+    KioskController ctrl(clock, settings);
+    CArrivoDlg w(ctrl, settings);
+    EXPECT_EQ(w.cursor().shape(), Qt::BlankCursor); // from the start
+
+    w.ShowCoveringScreen();
+    QApplication::processEvents();
+    QScreen* screen = w.windowHandle()->screen();
+    ASSERT_NE(screen, nullptr);
+    EXPECT_EQ(w.geometry(), screen->geometry());
+    EXPECT_TRUE(w.isFullScreen());
+
+    // The screen gets another resolution: the window follows it.
+    const QRect larger(0, 0, 1920, 1080);
+    emit screen->geometryChanged(larger);
+    EXPECT_EQ(w.geometry(), larger);
+    emit screen->geometryChanged(QRect(0, 0, 1024, 768));
+    EXPECT_EQ(w.geometry(), QRect(0, 0, 1024, 768));
+
+    // A moving mouse shows the pointer; it goes again when idle.
+    QMouseEvent move(QEvent::MouseMove, QPointF(50, 50), QPointF(50, 50), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&w, &move);
+    EXPECT_EQ(w.cursor().shape(), Qt::ArrowCursor);
+    w.OnPointerIdle();
+    EXPECT_EQ(w.cursor().shape(), Qt::BlankCursor);
+    // Keys of a scan never bring it back.
+    Key(w, Qt::Key_1);
+    EXPECT_EQ(w.cursor().shape(), Qt::BlankCursor);
 }

@@ -101,7 +101,8 @@ bool ClinicDbCommand::NeedDatabase(const std::string& folder) {
     }
     CPelmoDBSys sys(folder);
     if (!sys.Connection()) {
-        m_err << "clinicdb: " << sys.GetLastDBErr() << " (run clinicdb init first)\n";
+        m_err << "clinicdb: " << platform::Cp932ToUtf8(sys.GetLastDBErr())
+              << " (run clinicdb init first)\n";
         return false;
     }
     return true;
@@ -197,7 +198,7 @@ int ClinicDbCommand::Show(const std::vector<std::string>& a) {
         ++shown;
     }
     if (rc != 0 && rc != PelmoStatus::kEndOfFile) {
-        m_err << "clinicdb: " << table->GetLastDBErr() << "\n";
+        m_err << "clinicdb: " << platform::Cp932ToUtf8(table->GetLastDBErr()) << "\n";
         return 1;
     }
     if (shown == 0 && !parts.empty()) {
@@ -221,7 +222,7 @@ int ClinicDbCommand::Set(const std::vector<std::string>& a) {
     std::string value = platform::Utf8ToCp932(a[3]);
     int rc = a[2] == "entry-folder" ? sys.SetEntryFolder(value) : sys.SetClinicCode(value);
     if (rc != 0) {
-        m_err << "clinicdb: " << sys.GetLastDBErr() << "\n";
+        m_err << "clinicdb: " << platform::Cp932ToUtf8(sys.GetLastDBErr()) << "\n";
         return 1;
     }
     return 0;
@@ -308,7 +309,7 @@ int ClinicDbCommand::Entry(const std::vector<std::string>& a) {
     CPelmoDBSys sys(folder);
     std::string entryFolder;
     if (sys.GetEntryFolder(entryFolder) != 0) {
-        m_err << "clinicdb: " << sys.GetLastDBErr() << "\n";
+        m_err << "clinicdb: " << platform::Cp932ToUtf8(sys.GetLastDBErr()) << "\n";
         return 1;
     }
     if (entryFolder.empty())

@@ -78,7 +78,8 @@ public:
         if (rc == PelmoStatus::kDuplicateKey)
             rc = table.Update();
         if (rc != PelmoStatus::kOk)
-            throw Failure{JsonImporter::kDatabaseError, where + ": " + table.GetLastDBErr()};
+            throw Failure{JsonImporter::kDatabaseError,
+                          where + ": " + platform::Cp932ToUtf8(table.GetLastDBErr())};
         ++m_count;
     }
 
@@ -131,7 +132,7 @@ JsonImporter::Result JsonImporter::Import(const std::string& folder, const std::
     CPelmoDBSys sys(folder);
     auto conn = sys.Connection();
     if (!conn) {
-        message = sys.GetLastDBErr();
+        message = platform::Cp932ToUtf8(sys.GetLastDBErr());
         return kBadInput;
     }
     std::string err;
@@ -240,7 +241,7 @@ JsonImporter::Result JsonImporter::Import(const std::string& folder, const std::
                 else
                     throw Failure{kBadInput, "settings: unknown value " + it.key()};
                 if (rc != 0)
-                    throw Failure{kDatabaseError, sys.GetLastDBErr()};
+                    throw Failure{kDatabaseError, platform::Cp932ToUtf8(sys.GetLastDBErr())};
             }
         }
     } catch (const Failure& f) {

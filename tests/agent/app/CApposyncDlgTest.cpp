@@ -6,6 +6,9 @@
 #include "agent/sync/IWebLogTable.h"
 #include "agent/sync/OperationLog.h"
 #include "platform/Cp932.h"
+#include "platform/RegistryStore.h"
+#include "platform/qt/SuiteFont.h"
+#include "platform/qt/WindowPlacement.h"
 
 #include "FakeClock.h"
 #include "TempDir.h"
@@ -15,9 +18,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <cstdlib>
 #include <gtest/gtest.h>
 
@@ -28,6 +34,7 @@ QApplication& TestApp() {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     // Never destroyed: tearing down the GUI at exit, after the platform plugin, crashes.
     static QApplication* app = new QApplication(argc, argv);
+    static const QString font = platform::UseSuiteFont(); // as the program shows its window
     return *app;
 }
 
@@ -112,6 +119,67 @@ TEST(CApposyncDlgTest, StartStopButtonsAndTheLogList) {
     const QString dir = BinFolder() + "/../screenshots";
     QDir().mkpath(dir);
     EXPECT_TRUE(w.grab().save(dir + "/apposync-window.png"));
+}
+
+TEST(CApposyncDlgTest, ResizableLogFillsTheWindowAndThePlacementIsKept) {
+    TestApp(); // the screen is asked before the first window is made
+    TempDir dir;
+    const std::string key = "SOFTWARE\\Talmor\\Apposync\\MainWindow";
+    auto placement = [&] {
+        return std::make_unique<platform::WindowPlacement>(
+            platform::RegistryStore(dir.File("registry/")), key);
+    };
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect moved(screen.x() + 30, screen.y() + 20, screen.width() - 60, screen.height() - 50);
+    {
+        auto rig = MakeRig(true);
+        CApposyncDlg& w = rig->window;
+        w.RememberPlacement(placement()); // nothing stored: the default size
+        const QSize fits = screen.size() * 9 / 10;
+        EXPECT_EQ(w.size(),
+                  QSize(CApposyncDlg::kDefaultWidth, CApposyncDlg::kDefaultHeight).boundedTo(fits));
+        w.Initialise(false);
+        QApplication::processEvents();
+
+        // The log list takes every pixel the window gains, both ways.
+        const QSize list = w.LogList()->size();
+        w.resize(w.width() + 200, w.height() + 100);
+        QApplication::processEvents();
+        EXPECT_EQ(w.LogList()->size(), list + QSize(200, 100));
+        EXPECT_LT(w.minimumSizeHint().width(), 640);
+
+        // A cycle's worth of ordinary lines needs no sideways scrolling at the default width.
+        w.resize(CApposyncDlg::kDefaultWidth, CApposyncDlg::kDefaultHeight);
+        for (int i = 0; i < 180; ++i)
+            rig->log.WriteLog(OperationLog::Info,
+                              platform::J("更新 [2026-12-09 14:00] 1161 佐藤 葵 ") +
+                                  std::to_string(i));
+        QApplication::processEvents();
+        EXPECT_GT(w.LogList()->verticalScrollBar()->maximum(), 0);
+        EXPECT_EQ(w.LogList()->horizontalScrollBar()->maximum(), 0);
+
+        // Put away to the tray: where it was is stored.
+        w.setGeometry(moved);
+        w.Button(1)->click();
+        EXPECT_FALSE(w.isVisible());
+    }
+    {
+        auto rig = MakeRig(true);
+        CApposyncDlg& w = rig->window;
+        w.RememberPlacement(placement());
+        EXPECT_EQ(w.geometry(), moved);
+        w.Initialise(false);
+        QApplication::processEvents();
+        EXPECT_EQ(w.geometry(), moved);
+
+        // Ending the agent stores it too.
+        w.setGeometry(moved.adjusted(10, 10, -30, -30));
+        rig->confirmAnswer = true;
+        w.MenuAction(AgentController::kMenuExit)->trigger();
+    }
+    auto rig = MakeRig(false);
+    rig->window.RememberPlacement(placement());
+    EXPECT_EQ(rig->window.geometry(), moved.adjusted(10, 10, -30, -30));
 }
 
 TEST(CApposyncDlgTest, OkCloseAndEscPutTheWindowAwayAndTheCycleKeepsRunning) {

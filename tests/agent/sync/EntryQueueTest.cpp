@@ -303,7 +303,13 @@ TEST(EntryQueue, WebDatabaseDownKeepsEveryFileButConsumesTheTrigger) {
     EXPECT_FALSE(out.localOpened);
     EXPECT_FALSE(out.webOpened);
     ASSERT_EQ(agent2.log.Lines().size(), 1u);
-    EXPECT_NE(agent2.log.Lines().front().find(J("エラー")), std::string::npos);
+    // In Japanese, naming the file and the setting that points there.
+    const std::string& line = agent2.log.Lines().front();
+    EXPECT_NE(line.find(J("[エラー] ローカルデータベースが見つかりません: ") +
+                        empty.DatabaseFolder() + "PelmoDB.sqlite"),
+              std::string::npos)
+        << line;
+    EXPECT_NE(line.find("PelmoV3.ini" + J(" の [GLOBAL] DATABASE")), std::string::npos) << line;
 }
 
 TEST(EntryQueue, FilesInFlightVanishingOrUnreadable) {

@@ -3,6 +3,7 @@
 #include "CReservationDB.h"
 #include "CReservationStandbyDB.h"
 #include "PelmoTestDb.h"
+#include "platform/Cp932.h"
 
 #include <gtest/gtest.h>
 
@@ -188,7 +189,7 @@ TEST(KeyNavigation, FailuresAndEdgeResults) {
     CReservationDB nowhere(empty.Path(), 0);
     nowhere.SetAssociatedDB(nullptr);
     EXPECT_EQ(nowhere.GetReservationData("0000000001"), 20);
-    EXPECT_NE(nowhere.GetLastDBErr().find("not found"), std::string::npos);
+    EXPECT_NE(nowhere.GetLastDBErr().find(platform::J("見つかりません")), std::string::npos);
     EXPECT_EQ(nowhere.Open(), 20);
 }
 

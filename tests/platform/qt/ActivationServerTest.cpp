@@ -23,7 +23,10 @@ QApplication& App() {
     static char* argv[] = {name, nullptr};
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     // Never destroyed: tearing down the GUI at exit, after the platform plugin, crashes.
-    static QApplication* app = new QApplication(argc, argv);
+    // The font test of this executable may have made it already.
+    static QApplication* app = QCoreApplication::instance()
+                                   ? qobject_cast<QApplication*>(QCoreApplication::instance())
+                                   : new QApplication(argc, argv);
     return *app;
 }
 
