@@ -188,6 +188,7 @@ TEST(PatientPublish, PaymentDetailsCutKeepsWholeCharacters) {
     EXPECT_EQ(CutPaymentDetails(std::string(124, 'a') + kanji + "zzz"),
               std::string(124, 'a') + kanji + "..");
     EXPECT_EQ(CutPaymentDetails(std::string(129, 'a')), std::string(126, 'a') + "..");
+    EXPECT_EQ(CutPaymentDetails(std::string(128, 'a')), std::string(128, 'a')); // still fits
 }
 
 TEST(PatientPublish, TreatmentRecordsMemosAndNotices) {

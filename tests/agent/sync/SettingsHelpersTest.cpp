@@ -14,6 +14,7 @@ TEST(ClosedDayFile, LineRules) {
     EXPECT_EQ(ClosedDayFile::ParseLine("#2024.05.03 " + J("憲法記念日")), "20240503");
     EXPECT_EQ(ClosedDayFile::ParseLine(" \t#2024.05.04\r"), "20240504"); // trimmed both ends
     EXPECT_EQ(ClosedDayFile::ParseLine("#2024.05.0"), "");               // 10 characters
+    EXPECT_EQ(ClosedDayFile::ParseLine("#2024.0503"), "");               // 10, digits a date
     EXPECT_EQ(ClosedDayFile::ParseLine("#2024.02.30"), "");              // no such day
     EXPECT_EQ(ClosedDayFile::ParseLine("#2024/05/03"), "");
     EXPECT_EQ(ClosedDayFile::ParseLine(""), "");
@@ -64,6 +65,11 @@ TEST(BookingWindow, TimeLimitClamping) {
     EXPECT_EQ(BookingTimeLimit(1, -3, 0), "2400");
     EXPECT_EQ(BookingTimeLimit(1, 17, 75), "1759");
     EXPECT_EQ(BookingTimeLimit(1, 17, -5), "1700");
+    // The first values out of range, and the last ones in it.
+    EXPECT_EQ(BookingTimeLimit(1, 25, 10), "2400");
+    EXPECT_EQ(BookingTimeLimit(1, 23, 59), "2359");
+    EXPECT_EQ(BookingTimeLimit(1, 17, 60), "1759");
+    EXPECT_EQ(BookingTimeLimit(1, 0, 0), "0000");
 }
 
 TEST(FixedTimes, Normalisation) {
