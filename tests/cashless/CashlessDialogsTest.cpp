@@ -1,4 +1,4 @@
-// The Paygate and Termset windows offscreen; screenshots land in the test's working folder.
+// The Paygate and Termset windows offscreen; screenshots on request (CASHLESS_SCREENSHOT_DIR).
 #include "PaygateBench.h"
 #include "cashless/paygate/CPaygateDlg.h"
 #include "cashless/termset/CTermsetDlg.h"
@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 using platform::J;
@@ -31,10 +32,12 @@ QString T(const char* utf8) {
     return ToQString(J(utf8));
 }
 
+// Lays the window out as shown; saves a look at it when CASHLESS_SCREENSHOT_DIR names a folder.
 void Shot(QWidget& w, const char* file, QSize least = {}) {
     w.resize(w.sizeHint().expandedTo(least));
     QApplication::processEvents();
-    w.grab().save(file);
+    if (const char* dir = std::getenv("CASHLESS_SCREENSHOT_DIR"))
+        w.grab().save(QString::fromLocal8Bit(dir) + "/" + file);
 }
 } // namespace
 

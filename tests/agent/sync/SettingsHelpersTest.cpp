@@ -45,6 +45,8 @@ TEST(BookingWindow, AutomaticManualAndLastDay) {
     // A negative count goes back to a real month instead of month 0 or below.
     EXPECT_EQ(BookingWindow::Compute(0, -1, 0, 0, jan).DotDate(), "2023.12.31");
     EXPECT_EQ(BookingWindow::LastYear(0, -1, 0, jan), 2023);
+    EXPECT_EQ(BookingWindow::Compute(0, -12, 0, 0, jan).DotDate(), "2023.01.31"); // a whole year
+    EXPECT_EQ(BookingWindow::Compute(0, -13, 0, 0, jan).DotDate(), "2022.12.31");
 
     // Manual window, and one that names no month.
     EXPECT_EQ(BookingWindow::Compute(1, 3, 2023, 6, jan).DotDate(), "2023.06.30");
