@@ -270,7 +270,14 @@ TEST(CApposyncDlgTest, RealCycleFromTheWindowPublishesAndLogs) {
     w.Initialise(false);
     controller.OnTimer();
     EXPECT_EQ(web.Scalar("SELECT COUNT(*) FROM appointments"), "1");
-    EXPECT_EQ(w.LogList()->count(), 2);
+    // The list shows each log line once, newest first: the sent reservation on top, the start
+    // at the bottom.
+    const QListWidget* list = w.LogList();
+    ASSERT_EQ(list->count(), static_cast<int>(log.Lines().size()));
+    const QString top = list->item(0)->text();
+    EXPECT_TRUE(top.endsWith(QString::fromUtf8("[Info] 更新 [2024-01-10 10:00] 100 山田 太郎")))
+        << top.toStdString();
+    EXPECT_TRUE(list->item(list->count() - 1)->text().endsWith(QString::fromUtf8("[Info] 開始")));
     EXPECT_TRUE(w.TimerActive());
 
     // The web server goes away: the list says why, the agent keeps running.
