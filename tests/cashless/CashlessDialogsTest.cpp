@@ -1,4 +1,4 @@
-// The Paygate and Termset windows offscreen; screenshots land in the test's working folder.
+// The Paygate and Termset windows offscreen; screenshots on request (CASHLESS_SCREENSHOT_DIR).
 #include "PaygateBench.h"
 #include "cashless/paygate/CPaygateDlg.h"
 #include "cashless/termset/CTermsetDlg.h"
@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <chrono>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <thread>
 
@@ -55,10 +56,12 @@ void Backspaces(QWidget& w, int n) {
     }
 }
 
+// Lays the window out as shown; saves a look at it when CASHLESS_SCREENSHOT_DIR names a folder.
 void Shot(QWidget& w, const char* file, QSize least = {}) {
     w.resize(w.sizeHint().expandedTo(least));
     QApplication::processEvents();
-    w.grab().save(file);
+    if (const char* dir = std::getenv("CASHLESS_SCREENSHOT_DIR"))
+        w.grab().save(QString::fromLocal8Bit(dir) + "/" + file);
 }
 } // namespace
 

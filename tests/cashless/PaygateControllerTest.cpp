@@ -355,7 +355,8 @@ TEST(PaygateController, AbsurdRequestsGetADefinedAnswer) {
     // A megabyte line of digits in the tax line: refused as well.
     b.Drop("long.dat", "1\n5\n" + std::string(1 << 20, '7') + "\n");
     b.Run();
-    EXPECT_TRUE(b.Exists("long.err"));
+    ASSERT_TRUE(b.Exists("long.err"));
+    EXPECT_EQ(b.ctl.StatusCode(), "106");
 
     // A megabyte name line and binary bytes: shown cut and cleaned, the sale runs.
     std::string bin = "1\n42\n0\n0\n0\n0\n";
@@ -379,7 +380,10 @@ TEST(PaygateController, AbsurdRequestsGetADefinedAnswer) {
         junk += static_cast<char>((i * 7919) & 0xff);
     b.Drop("junk.dat", junk);
     b.Run();
-    EXPECT_TRUE(b.Exists("junk.err"));
+    EXPECT_FALSE(b.Exists("junk.fin"));
+    ASSERT_TRUE(b.Exists("junk.err"));
+    EXPECT_TRUE(b.Read("junk.err").ends_with("$RESULT=106"));
+    EXPECT_EQ(b.ctl.StatusCode(), "106");
     EXPECT_EQ(Count(b.terminal->Output(), "SALE id="), 1);
 }
 
@@ -520,8 +524,14 @@ TEST(PaymentRequest, NumbersSaturateWithoutOverflowAndPlainNumbers) {
     EXPECT_EQ(both.DisplayTotal(), 2 * kBound);
     both.amount = both.taxOthers = -kBound;
     EXPECT_EQ(both.DisplayTotal(), -2 * kBound);
-    EXPECT_EQ(PaymentRequest::ParseNumber(" \t+12abc"), 12);
-    EXPECT_EQ(PaymentRequest::ParseNumber("x1"), 0);
+    // Blanks, one sign, then digits up to the first other character.
+    const std::pair<const char*, std::int64_t> numbers[] = {
+        {" \t+12abc", 12}, {"x1", 0},  {"-12", -12}, {" \t-7x", -7}, {"\t\t5", 5},
+        {"12 34", 12},     {"+0", 0},  {"", 0},      {"  ", 0},      {"-", 0},
+        {"--1", 0},        {"+-1", 0}, {"- 1", 0},   {"1-2", 1},     {"0099", 99},
+    };
+    for (const auto& [line, value] : numbers)
+        EXPECT_EQ(PaymentRequest::ParseNumber(line), value) << '"' << line << '"';
 
     for (const char* plain : {"0", " 12 ", "\t+1", "-1", "0012"})
         EXPECT_TRUE(PaymentRequest::IsPlainNumber(plain)) << plain;

@@ -43,6 +43,25 @@ TEST(KioskLookup, ArrivedReservationAnswersAlreadyAcceptedFor15Minutes) {
     EXPECT_EQ(r.state, DisplayState::kAccepted);
     EXPECT_EQ(r.reservationTime, "14:00");
 
+    // Each time on its own stops answering at exactly 15:00 minutes; the later booked reservation
+    // then takes the scan.
+    KioskTestDb late; // arrived 15 minutes after the start
+    late.AddPatient(kCode, "x");
+    late.AddReservation("0000000001", kCode, "20240501", "0945", 1, "1000");
+    late.AddReservation("0000000002", kCode, "20240501", "1400", 0);
+    EXPECT_EQ(ReservationLookup::Run(late.Folder(), kCode, At(10, 14, 59)).state,
+              DisplayState::kAlreadyAccepted);
+    EXPECT_EQ(ReservationLookup::Run(late.Folder(), kCode, At(10, 15)).state,
+              DisplayState::kAccepted);
+    KioskTestDb early; // arrived 20 minutes before the start
+    early.AddPatient(kCode, "x");
+    early.AddReservation("0000000001", kCode, "20240501", "1000", 1, "0940");
+    early.AddReservation("0000000002", kCode, "20240501", "1400", 0);
+    EXPECT_EQ(ReservationLookup::Run(early.Folder(), kCode, At(10, 14, 59)).state,
+              DisplayState::kAlreadyAccepted);
+    EXPECT_EQ(ReservationLookup::Run(early.Folder(), kCode, At(10, 15)).state,
+              DisplayState::kAccepted);
+
     // A reception time later than now (clock set back) counts as "just arrived".
     KioskTestDb db2;
     db2.AddPatient(kCode, "x");

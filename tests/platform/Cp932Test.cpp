@@ -42,6 +42,20 @@ TEST(Cp932, LeadBytesAndCuts) {
     EXPECT_EQ(Cp932Cut(text, 100), text);
     // A trail byte that looks like a lead byte must not shift the walk: 表 is 95 5C, 能 94 5C.
     EXPECT_EQ(Cp932Cut("\x88\x9F\x88\x9F", 3), "\x88\x9F");
+    // Lead bytes of the upper range: 髙 (FB FC), 魏 (E9 B0) and 漾 (E0 40), the first one.
+    EXPECT_EQ(Cp932Cut("a\xFB\xFC"
+                       "b",
+                       2),
+              "a");
+    EXPECT_EQ(Cp932Cut("a\xFB\xFC"
+                       "b",
+                       3),
+              "a\xFB\xFC");
+    EXPECT_EQ(Cp932Cut("\xE9\xB0\xE0\x40", 3), "\xE9\xB0");
+    EXPECT_EQ(Cp932CutChars("\xE0\x40\xFB\xFC"
+                            "c",
+                            2),
+              "\xE0\x40\xFB\xFC");
 
     // Character cuts count a double-byte character once; a lone lead byte at the end is kept.
     EXPECT_EQ(Cp932CutChars(text, 0), "");

@@ -4,8 +4,11 @@
 
 #include "TempDir.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,6 +20,7 @@ TEST(Profile, ReadsWithTheDesktopRules) {
                                          "top=outside any section\n"
                                          "[Global]\r\n"
                                          "  Database = /data/clinic/  \r\n"
+                                         "\tTabbed\t=\t tab value \t\n"
                                          "quoted=\"  spaced  \"\n"
                                          "single='x'\n"
                                          "half=\"open\n"
@@ -28,6 +32,7 @@ TEST(Profile, ReadsWithTheDesktopRules) {
                                          "late=never\n");
     EXPECT_EQ(GetProfileString(ini, "global", "DATABASE", "d"), "/data/clinic/");
     EXPECT_EQ(GetProfileString(ini, "Global", "quoted", "d"), "  spaced  ");
+    EXPECT_EQ(GetProfileString(ini, "Global", "tabbed", "d"), "tab value");
     EXPECT_EQ(GetProfileString(ini, "Global", "single", "d"), "x");
     EXPECT_EQ(GetProfileString(ini, "Global", "half", "d"), "\"open");
     EXPECT_EQ(GetProfileString(ini, "Global", "noequals", "d"), "d");
@@ -111,14 +116,31 @@ TEST(Profile, WritesKeepEverythingElse) {
 }
 
 TEST(Profile, UnreadableFileIsNeverReplaced) {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root reads every file";
     TempDir dir;
-    std::string ini = dir.Write("locked.ini", "[S]\nK=precious\n");
-    chmod(ini.c_str(), 0200);
-    EXPECT_FALSE(WriteProfileString(ini, "S", "Other", "x"));
-    chmod(ini.c_str(), 0600);
-    EXPECT_EQ(TempDir::Read(ini), "[S]\nK=precious\n");
+    // A socket at the path cannot be opened for reading, not even by root (which is how CI runs),
+    // yet renaming a new file over it would succeed.
+    const std::string sock = dir.File("sock.ini");
+    const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(fd, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    ASSERT_LT(sock.size(), sizeof addr.sun_path);
+    std::memcpy(addr.sun_path, sock.c_str(), sock.size() + 1);
+    ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+    EXPECT_FALSE(WriteProfileString(sock, "S", "Other", "x"));
+    struct stat st {};
+    ASSERT_EQ(stat(sock.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISSOCK(st.st_mode));
+    close(fd);
+
+    // A file without read permission, where the permission holds (not for root).
+    if (geteuid() != 0) {
+        std::string ini = dir.Write("locked.ini", "[S]\nK=precious\n");
+        chmod(ini.c_str(), 0200);
+        EXPECT_FALSE(WriteProfileString(ini, "S", "Other", "x"));
+        chmod(ini.c_str(), 0600);
+        EXPECT_EQ(TempDir::Read(ini), "[S]\nK=precious\n");
+    }
 }
 
 TEST(Profile, Cp932BytesPassUntouched) {

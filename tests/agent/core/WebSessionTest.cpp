@@ -349,12 +349,19 @@ TEST(WebSession, IdleConnectionClosedByTheServerCountsAsLost) {
     WebDb db;
     WebSession s(WebDbValues(db));
     ASSERT_TRUE(s.OpenWebConnection());
+    const std::string id = Text(s, "SELECT CONNECTION_ID()");
     s.Database().ExecuteSQL("SET SESSION wait_timeout=1");
-    std::this_thread::sleep_for(2500ms);
+    // Wait until the server has dropped the idle connection, not for a fixed time.
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (db.Scalar("SELECT COUNT(*) FROM information_schema.processlist WHERE id=" + id) != "0") {
+        ASSERT_LT(std::chrono::steady_clock::now(), deadline) << "the server kept the connection";
+        std::this_thread::sleep_for(50ms);
+    }
     std::vector<std::string> errors;
     for (int i = 0; i < 2; ++i) {
         try {
             s.Database().ExecuteSQL("UPDATE info SET chk=1 WHERE id=0");
+            ADD_FAILURE() << "statement " << i << " on a dropped connection succeeded";
         } catch (const CDBException& e) {
             EXPECT_TRUE(e.IsLostConnection()) << e.m_strSqlState << " " << e.m_strError;
             errors.push_back(e.m_strError);

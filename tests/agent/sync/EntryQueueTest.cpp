@@ -327,8 +327,8 @@ TEST(EntryQueue, FilesInFlightVanishingOrUnreadable) {
     const std::string c = clinic.Entry("c.txt", "INSERT\r\nRegNo=0000000403\r\n");
 
     EngineTestAgent agent(WebDbValues(db));
-    // c.txt was written a second ago: its writer may not be done.
-    TestClinic::SetModified(c, agent.clock.Now() - std::chrono::seconds(1));
+    // c.txt was written just under two seconds ago: its writer may not be done.
+    TestClinic::SetModified(c, agent.clock.Now() - std::chrono::milliseconds(1999));
     // Another program takes b.txt away during the pass (before or after its turn comes).
     bool taken = false;
     agent.onStep = [&](const std::string& name) {
@@ -344,9 +344,9 @@ TEST(EntryQueue, FilesInFlightVanishingOrUnreadable) {
     EXPECT_TRUE(platform::FileExists(c));
     EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM appointments WHERE appo_key='0000000403'"), 0);
 
-    // Two seconds later it is taken.
+    // Exactly two seconds after its last change it is taken.
     agent.onStep = nullptr;
-    agent.clock.Advance(std::chrono::seconds(2));
+    agent.clock.Advance(std::chrono::milliseconds(1));
     ASSERT_TRUE(agent.Run().completed);
     EXPECT_FALSE(platform::FileExists(c));
     EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM appointments WHERE appo_key='0000000403'"), 1);

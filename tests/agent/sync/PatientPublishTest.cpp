@@ -188,6 +188,7 @@ TEST(PatientPublish, PaymentDetailsCutKeepsWholeCharacters) {
     EXPECT_EQ(CutPaymentDetails(std::string(124, 'a') + kanji + "zzz"),
               std::string(124, 'a') + kanji + "..");
     EXPECT_EQ(CutPaymentDetails(std::string(129, 'a')), std::string(126, 'a') + "..");
+    EXPECT_EQ(CutPaymentDetails(std::string(128, 'a')), std::string(128, 'a')); // still fits
 }
 
 TEST(PatientPublish, TreatmentRecordsMemosAndNotices) {
@@ -263,7 +264,9 @@ TEST(PatientPublish, TreatmentRecordsMemosAndNotices) {
     clinic.Entry("a.memo", "INSERT\r\nPatientReg=0000000001\r\nMemoNo=1\r\n");
     ASSERT_TRUE(agent.Run().completed);
     EXPECT_TRUE(clinic.EntryExists("a.memo"));
-    EXPECT_GE(agent.LinesWith("[SQLエラー]"), 1);
+    // The statement's own error, then the kept file named with it: two lines, no more.
+    EXPECT_EQ(agent.LinesWith("[SQLエラー]"), 2);
+    EXPECT_EQ(agent.LinesWith("[SQLエラー] エントリファイルを送信できません: a.memo"), 1);
     db.Exec("ALTER TABLE treatment_details_gone RENAME TO treatment_details");
     ASSERT_TRUE(agent.Run().completed);
     EXPECT_FALSE(clinic.EntryExists("a.memo"));

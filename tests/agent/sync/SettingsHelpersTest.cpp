@@ -14,6 +14,7 @@ TEST(ClosedDayFile, LineRules) {
     EXPECT_EQ(ClosedDayFile::ParseLine("#2024.05.03 " + J("憲法記念日")), "20240503");
     EXPECT_EQ(ClosedDayFile::ParseLine(" \t#2024.05.04\r"), "20240504"); // trimmed both ends
     EXPECT_EQ(ClosedDayFile::ParseLine("#2024.05.0"), "");               // 10 characters
+    EXPECT_EQ(ClosedDayFile::ParseLine("#2024.0503"), "");               // 10, digits a date
     EXPECT_EQ(ClosedDayFile::ParseLine("#2024.02.30"), "");              // no such day
     EXPECT_EQ(ClosedDayFile::ParseLine("#2024/05/03"), "");
     EXPECT_EQ(ClosedDayFile::ParseLine(""), "");
@@ -44,6 +45,8 @@ TEST(BookingWindow, AutomaticManualAndLastDay) {
     // A negative count goes back to a real month instead of month 0 or below.
     EXPECT_EQ(BookingWindow::Compute(0, -1, 0, 0, jan).DotDate(), "2023.12.31");
     EXPECT_EQ(BookingWindow::LastYear(0, -1, 0, jan), 2023);
+    EXPECT_EQ(BookingWindow::Compute(0, -12, 0, 0, jan).DotDate(), "2023.01.31"); // a whole year
+    EXPECT_EQ(BookingWindow::Compute(0, -13, 0, 0, jan).DotDate(), "2022.12.31");
 
     // Manual window, and one that names no month.
     EXPECT_EQ(BookingWindow::Compute(1, 3, 2023, 6, jan).DotDate(), "2023.06.30");
@@ -64,6 +67,11 @@ TEST(BookingWindow, TimeLimitClamping) {
     EXPECT_EQ(BookingTimeLimit(1, -3, 0), "2400");
     EXPECT_EQ(BookingTimeLimit(1, 17, 75), "1759");
     EXPECT_EQ(BookingTimeLimit(1, 17, -5), "1700");
+    // The first values out of range, and the last ones in it.
+    EXPECT_EQ(BookingTimeLimit(1, 25, 10), "2400");
+    EXPECT_EQ(BookingTimeLimit(1, 23, 59), "2359");
+    EXPECT_EQ(BookingTimeLimit(1, 17, 60), "1759");
+    EXPECT_EQ(BookingTimeLimit(1, 0, 0), "0000");
 }
 
 TEST(FixedTimes, Normalisation) {
