@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# The Debian package as a clinic gets it: built by CPack from this build folder, its control data
+# naming what the programs load, unpacked with dpkg-deb -x into a scratch root, every file where
+# the README's table "Where the files go" says and nothing else, and the unpacked programs running
+# a demo clinic's headless cycle against the private web database: once with CORVANE_HOME, once
+# with PelmoV3.ini in the installed programs' settings folder.
+set -euo pipefail
+SOURCE=$1
+BUILD=$2
+CPACK=${3:-cpack}
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+SCRATCH=$(mktemp -d)
+WEBDB_NAME_SUFFIX="t$$_pkg" # "nvweb-t<pid>_..." is cleaned up by the tests' helper if we die
+WEBDB_NAME="nvweb-$WEBDB_NAME_SUFFIX"
+sql() {
+    mariadb --no-defaults -h"$WEBDB_HOST" -P"$WEBDB_PORT" -u"$WEBDB_USER" -p"$WEBDB_PASS" "$@"
+}
+cleanup() {
+    sql -e "DROP DATABASE IF EXISTS \`$WEBDB_NAME\`" 2>/dev/null || true
+    rm -rf "$SCRATCH"
+}
+trap cleanup EXIT
+
+# --- the package ---------------------------------------------------------------------------
+"$CPACK" -G DEB --config "$BUILD/CPackConfig.cmake" -B "$SCRATCH/out" >"$SCRATCH/cpack.log" 2>&1 ||
+    { cat "$SCRATCH/cpack.log"; fail "cpack failed"; }
+debs=("$SCRATCH"/out/*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "cpack made no single .deb"
+DEB=${debs[0]}
+[ "$(dpkg-deb --field "$DEB" Package)" = corvane-suite ] || fail "package name"
+DEPENDS=", $(dpkg-deb --field "$DEB" Depends), "
+
+ROOT=$SCRATCH/root
+dpkg-deb -x "$DEB" "$ROOT"
+mkdir -p "$SCRATCH/control"
+dpkg-deb -e "$DEB" "$SCRATCH/control"
+[ -x "$SCRATCH/control/postinst" ] || fail "no executable postinst"
+sh -n "$SCRATCH/control/postinst" || fail "postinst does not parse"
+
+# Every library a program links is declared through its Debian package; the ODBC driver, the
+# Qt platform plugins, the font and the time zone data are loaded at run time, so ldd cannot
+# see them.
+declared() { [[ "$DEPENDS" == *", $1"[\ ,]* ]]; }
+direct=$(for b in "$ROOT"/usr/bin/*; do readelf -d "$b" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'; done | sort -u)
+for soname in $direct; do
+    path=$(ldconfig -p | awk -v s="$soname" '$1 == s && /x86-64|x86_64/ {print $NF; exit}')
+    [ -n "$path" ] || path=$(ldconfig -p | awk -v s="$soname" '$1 == s {print $NF; exit}')
+    [ -n "$path" ] || fail "$soname: not found on this machine"
+    pkg=$(dpkg -S "$path" 2>/dev/null || dpkg -S "$(readlink -f "$path")" 2>/dev/null || true)
+    pkg=${pkg%%:*}
+    [ -n "$pkg" ] || fail "$soname: no Debian package owns $path"
+    declared "$pkg" || fail "$soname comes from $pkg, which Depends does not name: $DEPENDS"
+done
+for pkg in odbc-mariadb unixodbc qt6-qpa-plugins fonts-ipafont-gothic tzdata adduser; do
+    declared "$pkg" || fail "Depends lacks $pkg: $DEPENDS"
+done
+
+# --- the files, against the README's table -------------------------------------------------
+patterns=$(awk '/^## Where the files go/{on=1; next} /^## /{on=0} on' "$SOURCE/README.md" |
+    sed -n 's/^| `\(\/usr\/[^`]*\)`.*/\1/p')
+[ -n "$patterns" ] || fail "README has no table \"Where the files go\" with /usr/ rows"
+for pattern in $patterns; do
+    matches=$(cd "$ROOT" && compgen -G ".$pattern" || true)
+    [ -n "$matches" ] || fail "README lists $pattern, the package has no such file"
+done
+while IFS= read -r file; do
+    path=${file#.}
+    listed=0
+    for pattern in $patterns; do
+        # shellcheck disable=SC2053 # the README's rows are glob patterns
+        if [[ "$path" == $pattern ]]; then listed=1; break; fi
+    done
+    [ $listed = 1 ] || fail "the package holds $path, which the README's table does not list"
+done < <(cd "$ROOT" && find . ! -type d)
+for program in apposync arrivo paygate termset migrel clinicdb catsim; do
+    [ -x "$ROOT/usr/bin/$program" ] || fail "$program is not an executable in /usr/bin"
+done
+grep -q '/etc/corvane' "$SCRATCH/control/postinst" &&
+    grep -q '/var/lib/corvane/registry' "$SCRATCH/control/postinst" ||
+    fail "the postinst does not make the settings folders the README names"
+
+# --- the unpacked programs -----------------------------------------------------------------
+BIN=$ROOT/usr/bin
+help=$("$BIN/clinicdb" --help) || fail "clinicdb --help failed"
+[[ "$help" == usage:* ]] || fail "clinicdb --help printed: $help"
+
+: "${WEBDB_HOST:?the private web database (scripts/webdb env) is needed}"
+sql -e "CREATE DATABASE \`$WEBDB_NAME\` CHARACTER SET utf8mb4"
+sql "$WEBDB_NAME" <"$ROOT/usr/share/corvane/webdb/schema.sql"
+
+CLINIC=$SCRATCH/clinic/
+HOME_FOLDER=$SCRATCH/program/
+mkdir -p "$HOME_FOLDER"
+"$BIN/clinicdb" demo "$CLINIC" >/dev/null
+printf '[GLOBAL]\r\nDATABASE=%s\r\n' "$CLINIC" >"$HOME_FOLDER/PelmoV3.ini"
+printf '[COMMON]\r\nHOST=%s\r\nPORT=%s\r\nUSER=%s\r\nPASS=%s\r\nMYSQL_DB=%s\r\n' \
+    "$WEBDB_HOST" "$WEBDB_PORT" "$("$BIN/clinicdb" encipher "$WEBDB_USER")" \
+    "$("$BIN/clinicdb" encipher "$WEBDB_PASS")" "$WEBDB_NAME_SUFFIX" >"$CLINIC/Apposync.ini"
+
+mapfile -t KEYS < <(sqlite3 "$CLINIC/PelmoDB.sqlite" "SELECT key FROM reservation ORDER BY key LIMIT 3")
+[ ${#KEYS[@]} -eq 3 ] || fail "the demo clinic has fewer than 3 reservations"
+published() { sql -N "$WEBDB_NAME" -e "SELECT COUNT(*) FROM appointments"; }
+entry() {
+    "$BIN/clinicdb" entry "$CLINIC" reservation INSERT "$1" >/dev/null
+    # The agent leaves entry files younger than two seconds for the next cycle.
+    touch -d '1 minute ago' "$CLINIC"EntryToWeb/*
+}
+
+entry "${KEYS[0]}"
+entry "${KEYS[1]}"
+CORVANE_HOME=$HOME_FOLDER "$BIN/apposync" --headless --once >"$SCRATCH/cycle1.log" 2>&1 ||
+    { cat "$SCRATCH/cycle1.log"; fail "apposync --headless --once with CORVANE_HOME failed"; }
+[ "$(published)" = 2 ] || { cat "$SCRATCH/cycle1.log"; fail "CORVANE_HOME cycle published $(published), not 2"; }
+
+# Installed under <root>/usr, without CORVANE_HOME the agent reads <root>/usr/etc/corvane/.
+mkdir -p "$ROOT/usr/etc/corvane"
+cp "$HOME_FOLDER/PelmoV3.ini" "$ROOT/usr/etc/corvane/PelmoV3.ini"
+entry "${KEYS[2]}"
+(unset CORVANE_HOME; "$BIN/apposync" --headless --once) >"$SCRATCH/cycle2.log" 2>&1 ||
+    { cat "$SCRATCH/cycle2.log"; fail "apposync --headless --once from the settings folder failed"; }
+[ "$(published)" = 3 ] || { cat "$SCRATCH/cycle2.log"; fail "installed cycle published $(published), not 3"; }
+[ -z "$(ls -A "$CLINIC"EntryToWeb/)" ] || fail "entry files left: $(ls "$CLINIC"EntryToWeb/)"
+
+echo "package $(basename "$DEB"): files as the README says, two cycles published 3 appointments"
