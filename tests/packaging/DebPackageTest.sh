@@ -61,7 +61,7 @@ for pkg in odbc-mariadb unixodbc qt6-qpa-plugins fonts-ipafont-gothic tzdata add
 done
 
 # --- the files, against the README's table -------------------------------------------------
-patterns=$(awk '/^## Where the files go/{on=1; next} /^## /{on=0} on' "$SOURCE/README.md" |
+patterns=$(awk '/^#+ Where the files go/{on=1; next} /^#+ /{on=0} on' "$SOURCE/README.md" |
     sed -n 's/^| `\(\/usr\/[^`]*\)`.*/\1/p')
 [ -n "$patterns" ] || fail "README has no table \"Where the files go\" with /usr/ rows"
 for pattern in $patterns; do
