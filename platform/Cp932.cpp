@@ -120,6 +120,13 @@ std::string Cp932Cut(std::string_view text, std::size_t maxBytes) {
     return std::string(text.substr(0, Cp932CutLength(text, maxBytes)));
 }
 
+std::string Cp932CutChars(std::string_view text, std::size_t maxChars) {
+    std::size_t i = 0;
+    for (std::size_t chars = 0; i < text.size() && chars < maxChars; ++chars)
+        i += IsLeadByte(static_cast<unsigned char>(text[i])) && i + 1 < text.size() ? 2 : 1;
+    return std::string(text.substr(0, i));
+}
+
 std::string J(std::string_view utf8) {
     return Utf8ToCp932(utf8);
 }

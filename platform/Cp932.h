@@ -27,6 +27,10 @@ std::size_t Cp932CutLength(std::string_view text, std::size_t maxBytes);
 // The text cut to at most maxBytes bytes without splitting a double-byte character.
 std::string Cp932Cut(std::string_view text, std::size_t maxBytes);
 
+// The text cut to at most maxChars characters (a double-byte character counts as one, as in a
+// VARCHAR column of a cp932 table or an edit box's limit).
+std::string Cp932CutChars(std::string_view text, std::size_t maxChars);
+
 // A CP932 text from a UTF-8 literal of the source code: J("予約確定"). Every Japanese constant
 // of the programs (captions, messages, statement texts) is written this way.
 std::string J(std::string_view utf8);

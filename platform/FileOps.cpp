@@ -1,5 +1,6 @@
 #include "platform/FileOps.h"
 
+#include "platform/ClinicZone.h"
 #include "platform/Cp932.h"
 
 #include <cerrno>
@@ -196,8 +197,7 @@ std::time_t ModificationTime(const std::string& path) {
     fallback.tm_year = 71;
     fallback.tm_mon = 0;
     fallback.tm_mday = 1;
-    fallback.tm_isdst = -1;
-    return std::mktime(&fallback);
+    return FromClinicTime(fallback);
 }
 
 bool ReadFile(const std::string& path, std::string& bytes) {

@@ -274,7 +274,10 @@ void CApposyncDlg::OnCommand(int id) {
         break;
     case C::kSettings:
     case C::kMenuSettings:
-        NotBuilt("設定");
+        if (m_openSettings)
+            m_controller.RunGuarded(m_openSettings);
+        else
+            NotBuilt("設定");
         break;
     case C::kNotice:
     case C::kMenuNotice:

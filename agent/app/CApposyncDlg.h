@@ -64,6 +64,10 @@ public:
     }
     QProgressBar* BulkProgress() const { return m_progress; }
 
+    // Button 1009 and menu item 32777 run `open` (the settings dialog) under the busy guard;
+    // until set they say the dialog is not part of this build.
+    void SetSettingsDialog(std::function<void()> open) { m_openSettings = std::move(open); }
+
     // Runs one command of the buttons or the pop-up menu (AgentController::Command ids).
     void OnCommand(int id);
 
@@ -114,4 +118,5 @@ private:
     std::string m_bulkFolder;
     std::function<bool(const std::string&)> m_confirmBulk;
     std::function<void()> m_bulkPumpObserver;
+    std::function<void()> m_openSettings;
 };

@@ -4,6 +4,7 @@
 #include "agent/app/StartMode.h"
 #include "agent/core/AgentSettings.h"
 #include "agent/core/SystemClock.h"
+#include "agent/sync/ClinicZoneLines.h"
 #include "agent/sync/HeadlessRunner.h"
 #include "agent/sync/IWebLogTable.h"
 
@@ -59,6 +60,7 @@ int HeadlessStart::Run(bool once, std::ostream& out, std::ostream& err) {
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
+    WriteClinicZoneLines(log, platform::StartZoneChoice());
     return runner.Run(once);
 }
 

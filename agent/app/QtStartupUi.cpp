@@ -8,6 +8,8 @@
 #include "agent/core/AgentSettings.h"
 #include "agent/core/SystemClock.h"
 #include "agent/dialogs/ReviewModes.h"
+#include "agent/dialogs/SettingModes.h"
+#include "agent/sync/ClinicZoneLines.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/IWebLogTable.h"
 #include "agent/sync/OperationLog.h"
@@ -32,11 +34,15 @@ void QtStartupUi::ShowMessage(const std::string& text) {
 
 int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) {
     switch (mode) {
+    case StartMode::Setting:
+        return RunSettingMode(app.Web(), app.ClinicCode(), StartMode::PropertyName(mode));
     case StartMode::Check:
         return RunCheckReservationMode(app.Web(), app.DatabaseFolder(),
                                        StartMode::PropertyName(mode));
     case StartMode::FirstAppo:
         return RunFirstAppoInfoMode(app.Web(), key, StartMode::PropertyName(mode));
+    case StartMode::Url:
+        return RunUrlMode(app.Web(), app.ClinicCode());
     default:
         break;
     }
@@ -61,12 +67,17 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) 
     CApposyncDlg dlg(controller, log, QSystemTrayIcon::isSystemTrayAvailable());
     window = &dlg;
     dlg.EnableBulkSends(app.Web(), app.DatabaseFolder());
+    dlg.SetSettingsDialog([&] {
+        if (OpenSettingDialog(&dlg, app.Web(), app.ClinicCode()))
+            state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
+    });
     // Marks the window: a second start of the agent raises it.
     platform::ActivationServer activation(StartMode::PropertyName(StartMode::Resident), &dlg);
 
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(&dlg, &CApposyncDlg::exitRequested, qApp, &QCoreApplication::quit);
     state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
+    WriteClinicZoneLines(log, platform::StartZoneChoice());
     dlg.Initialise(!app.ConfiguredEntryFolder().empty());
     // At log-in the agent may start before the desktop's tray: look again every 2 seconds, up
     // to 60 times, and move into the tray once it is there.

@@ -49,6 +49,10 @@ inline constexpr TextKey kLinkUrl{"COMMON", "LINK_URL", ""};
 inline constexpr TextKey kUrlTitle{"COMMON", "URL_TITLE", ""};
 inline constexpr TextKey kLinkUrl2{"COMMON", "LINK_URL2", ""};
 inline constexpr TextKey kUrl2Title{"COMMON", "URL2_TITLE", ""};
+// Scheme and host (optionally a path) of the booking web site, without a trailing '/': the base
+// of the staff calendar and first-visit page addresses the settings dialog shows. Not written by
+// the agent; an installation that uses another site sets it by hand.
+inline constexpr TextKey kBookingSite{"COMMON", "BOOKING_SITE", "https://booking.example.com"};
 
 // "HOSPITAL_INFO". NAME and TEL fall back to the shared file (AgentSettings::ClinicName/Tel).
 inline constexpr TextKey kHospitalName{"HOSPITAL_INFO", "NAME", ""};

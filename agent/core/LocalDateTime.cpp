@@ -1,5 +1,7 @@
 #include "agent/core/LocalDateTime.h"
 
+#include "platform/ClinicZone.h"
+
 #include <ctime>
 
 LocalDateTime LocalDateTime::From(std::chrono::system_clock::time_point tp) {
@@ -11,8 +13,7 @@ LocalDateTime LocalDateTime::From(std::chrono::system_clock::time_point tp) {
         rest += 1000;
         --secs;
     }
-    std::tm tm{};
-    localtime_r(&secs, &tm);
+    const std::tm tm = platform::ToClinicTime(secs);
     LocalDateTime t;
     t.year = tm.tm_year + 1900;
     t.month = tm.tm_mon + 1;
@@ -32,7 +33,6 @@ std::chrono::system_clock::time_point LocalDateTime::ToTimePoint() const {
     tm.tm_hour = hour;
     tm.tm_min = minute;
     tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    std::time_t secs = std::mktime(&tm);
+    std::time_t secs = platform::FromClinicTime(tm);
     return std::chrono::system_clock::from_time_t(secs) + std::chrono::milliseconds(millisecond);
 }

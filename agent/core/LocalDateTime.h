@@ -11,7 +11,7 @@ struct LocalDateTime {
     int second = 0;
     int millisecond = 0;
 
-    // Local time (TZ of the process) of a time point.
+    // Local time of a time point in the clinic's zone.
     static LocalDateTime From(std::chrono::system_clock::time_point tp);
     // The time point of these local fields (normalised like mktime: 2024-02-30 is 2024-03-01).
     std::chrono::system_clock::time_point ToTimePoint() const;

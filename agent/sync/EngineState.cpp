@@ -1,14 +1,14 @@
 #include "agent/sync/EngineState.h"
 
 #include "agent/core/AgentSettings.h"
+#include "platform/ClinicZone.h"
 
 std::time_t EngineState::Never() {
     std::tm t{};
     t.tm_year = 71;
     t.tm_mon = 0;
     t.tm_mday = 1;
-    t.tm_isdst = -1;
-    return std::mktime(&t);
+    return platform::FromClinicTime(t);
 }
 
 void EngineState::ReadAppoSend() {

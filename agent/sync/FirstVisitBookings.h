@@ -4,6 +4,8 @@
 // reservation of the first-visit patient key "++++++++++" carrying the person's details in its
 // guest fields. Settings are read on every call; nothing throws; web errors are logged as
 // "SQLエラー". The local book is written first; the web row is marked only when that succeeded.
+// Each booking and cancellation is written with its web link (WebLinks.h), so a row whose answer
+// the web did not take is answered again in a later cycle, never booked or cancelled twice.
 #include "agent/sync/SyncContext.h"
 
 // New bookings of today (Japan's date, as the server computes it) or later, page by page

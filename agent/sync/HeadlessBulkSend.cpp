@@ -6,6 +6,7 @@
 #include "agent/core/SystemClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/BulkSend.h"
+#include "agent/sync/ClinicZoneLines.h"
 #include "agent/sync/HeadlessRunner.h"
 #include "agent/sync/IWebLogTable.h"
 #include "agent/sync/OperationLog.h"
@@ -43,6 +44,7 @@ int RunHeadlessBulkSend(WebSession& web, BulkKind kind, std::ostream& out, bool 
         }
         out.flush();
     });
+    WriteClinicZoneLines(log, platform::StartZoneChoice());
 
     BulkSend::Hooks hooks;
     hooks.stopRequested = [] { return HeadlessRunner::StopRequested(); };

@@ -2,8 +2,9 @@
 // The standby list (予約待ち) both ways: local standby entries mirrored as rows of the web table
 // `pending_appointments`, and the dates patients pick or cancel in the app taken into the local
 // book. The settings are read on every call. None of these throws; web errors are logged as
-// "SQLエラー". The exchanges that take the web side in write the local book first and send their
-// web statements only when that write succeeded.
+// "SQLエラー". The exchanges that take the web side in write the local book first, with the web
+// link of the row (WebLinks.h), and send their web statements only when that write succeeded; a
+// row whose answer the web did not take is answered again in a later cycle, never written twice.
 #include <string>
 
 #include "agent/sync/SyncContext.h"
@@ -24,7 +25,8 @@ int SyncPendingForReservation(SyncContext& ctx, const std::string& reservationKe
 
 // Rows with confirmed_flag 1 (a date picked in the app): books the first free unit (or doctor),
 // moving the row's reservation when it still exists, else making a new one; refuses with
-// confirmed_flag 0 and a "予約変更のお願い" notice when no slot is free.
+// confirmed_flag 0 and a "予約変更のお願い" notice when no slot is free (the notice only once the
+// web took the reopening).
 void ProcessStandbyConfirmations(SyncContext& ctx);
 
 // Rows with confirmed_flag 3 (cancelled in the app): cancels a booked local reservation, puts

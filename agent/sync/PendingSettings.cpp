@@ -29,6 +29,7 @@ PendingSettings PendingSettings::Read() {
     s.m_typeUnit = CommaList(AgentSettings::Get(keys::kPendingTypeUnit));
     s.m_typeDoctor = CommaList(AgentSettings::Get(keys::kPendingTypeDoctor));
     s.m_typeDay = CommaList(AgentSettings::Get(keys::kPendingTypeDay));
+    s.m_name = CommaList(AgentSettings::Get(keys::kPendingName));
     s.m_hidden = AgentSettings::Get(keys::kHiddenAppoTypes);
     s.m_time = AgentSettings::Get(keys::kPendingTime);
     return s;
@@ -38,9 +39,11 @@ int PendingSettings::AllowedIndex(const std::string& type) const {
     const int i = m_type.Find(type);
     if (i < 0)
         return -1;
-    if (m_changeOk.Has(i) && m_changeOk.Item(i) != "1")
-        return -1;
-    return i;
+    return Changeable(i) ? i : -1;
+}
+
+bool PendingSettings::Changeable(int i) const {
+    return !m_changeOk.Has(i) || m_changeOk.Item(i) == "1";
 }
 
 int PendingSettings::TypeTime(int i) const {
@@ -63,6 +66,10 @@ void PendingSettings::TypeDays(int i, int& before, int& after) const {
         return;
     before = LeadingNumber(entry.substr(0, dash));
     after = LeadingNumber(entry.substr(dash + 1));
+}
+
+std::string PendingSettings::Name(int i) const {
+    return m_name.ItemOr(i, "");
 }
 
 bool PendingSettings::Hidden(const std::string& type) const {

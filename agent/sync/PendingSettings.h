@@ -11,6 +11,10 @@ class PendingSettings {
 public:
     static PendingSettings Read();
 
+    // The TYPE list; entry i of every other list belongs to its entry i.
+    const CommaList& Types() const { return m_type; }
+    // CHANGE_OK entry i is missing or exactly "1".
+    bool Changeable(int i) const;
     // Position of the type in TYPE when the type's units, doctors, length and period may be
     // used (CHANGE_OK has no entry there, or the entry is "1"); -1 otherwise.
     int AllowedIndex(const std::string& type) const;
@@ -21,6 +25,8 @@ public:
     std::string TypeDoctors(int i) const;
     // TYPEDAY entry i "a-b": days before and after; both 0 when missing or without a hyphen.
     void TypeDays(int i, int& before, int& after) const;
+    // NAME entry i (the name shown instead of the type's own); "" when missing.
+    std::string Name(int i) const;
     // HIDDEN_APPOTYPES holds the type code anywhere in its text (a plain text search, as the
     // published type list also does it, so both hide the same types).
     bool Hidden(const std::string& type) const;
@@ -28,7 +34,7 @@ public:
     int DefaultTime() const { return m_time; }
 
 private:
-    CommaList m_type, m_changeOk, m_typeTime, m_typeUnit, m_typeDoctor, m_typeDay;
+    CommaList m_type, m_changeOk, m_typeTime, m_typeUnit, m_typeDoctor, m_typeDay, m_name;
     std::string m_hidden;
     int m_time = 60;
 };

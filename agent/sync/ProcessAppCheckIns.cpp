@@ -9,6 +9,7 @@
 #include "agent/core/CRecordset.h"
 #include "agent/core/FieldText.h"
 #include "agent/core/SqlLiterals.h"
+#include "agent/sync/WebLinks.h"
 #include "outside/pelmodb/CPelmoSubTools.h"
 #include "outside/pelmodb/PelmoStatus.h"
 #include "outside/tools/CTools.h"
@@ -86,12 +87,25 @@ std::string Today(const IClock& clock) {
     return buf;
 }
 
+std::string ArrivedSql(const std::string& appoKey) {
+    return "UPDATE appointments SET hospital_visited='" + J("済み") +
+           "' WHERE appo_key=" + SqlText(appoKey);
+}
+
 std::string FailureText(const std::string& appoKey, int status) {
     return J("来院受付に失敗[") + appoKey + "] Status=" + std::to_string(status);
 }
 
-// Records the arrival of a booked reservation. Returns the web statement to send, empty when
-// the local write failed (the row is tried again next cycle).
+// The web statement of one row, and what its acceptance means locally.
+struct Answer {
+    std::string sql;     // "" when nothing is to be sent
+    bool linked = false; // the statement answers a recorded arrival
+    bool repeat = false; // the arrival was recorded in an earlier cycle
+    std::string patientKey;
+};
+
+// Records the arrival of a booked reservation, with its link. Returns the web statement to
+// send, empty when the local write failed (the row is tried again next cycle).
 std::string RecordArrival(SyncContext& ctx, const CheckInRow& row, const std::string& patientId,
                           const std::string& patientName) {
     CReservationDB& res = ctx.tables.reservation;
@@ -115,7 +129,11 @@ std::string RecordArrival(SyncContext& ctx, const CheckInRow& row, const std::st
             return {};
         }
     }
-    int rc = res.Update(0);
+    std::string err;
+    const tagWebLink made = MakeWebLink(ctx.clock, weblink::kAppointments, row.appoKey,
+                                        CWebLinkDB::kArrived, row.appoKey);
+    int rc = WriteLinked(
+        ctx, {&res}, made, [&res] { return res.Update(0); }, err);
     if (rc != PelmoStatus::kOk) {
         ctx.log.WriteLog(OperationLog::Error, FailureText(row.appoKey, rc), patientKey);
         return {};
@@ -125,23 +143,23 @@ std::string RecordArrival(SyncContext& ctx, const CheckInRow& row, const std::st
     ctx.log.WriteLog(OperationLog::CheckIn,
                      J("来院受付[") + time + " " + patientId + " " + patientName + "]", patientKey);
     CPelmoSubTools::SetFinishedDate(patientKey, ctx.databaseFolder, 1, Today(ctx.clock));
-    return "UPDATE appointments SET hospital_visited='" + J("済み") +
-           "' WHERE appo_key=" + SqlText(row.appoKey);
+    return ArrivedSql(row.appoKey);
 }
 
-// The local side of one row; returns the web statement to send, or empty for none.
-std::string CheckIn(SyncContext& ctx, const CheckInRow& row) {
+// The local side of one row.
+Answer CheckIn(SyncContext& ctx, const CheckInRow& row) {
     ctx.log.WriteLog(OperationLog::Info, J("チェックインデータ取得[") + row.appoKey + "]");
     const std::string deleteRow = "DELETE FROM appointments WHERE appo_key=" + SqlText(row.appoKey);
 
     CReservationDB& res = ctx.tables.reservation;
     int rc = res.GetReservationData(row.appoKey);
     if (rc == PelmoStatus::kNotFound)
-        return deleteRow;
+        return {deleteRow, false, false, {}};
     if (rc != PelmoStatus::kOk) {
         ctx.log.WriteLog(OperationLog::Error, FailureText(row.appoKey, rc));
         return {};
     }
+    const std::string patientKey = Text(res.m_rec.patientKey);
 
     std::string patientId = J("未登録");
     std::string patientName;
@@ -152,12 +170,24 @@ std::string CheckIn(SyncContext& ctx, const CheckInRow& row) {
     }
 
     switch (res.m_rec.status) {
-    case 0:
-        return RecordArrival(ctx, row, patientId, patientName);
-    case 1:
-        return {};
+    case 0: {
+        std::string sql = RecordArrival(ctx, row, patientId, patientName);
+        const bool linked = !sql.empty();
+        return {std::move(sql), linked, false, patientKey};
+    }
+    case 1: {
+        // Arrived: recorded by this exchange in an earlier cycle whose answer never reached the
+        // web (then only the answer is repeated), or at the clinic (then nothing is to be done).
+        tagWebLink link;
+        rc = FindOutstandingLink(ctx, weblink::kAppointments, row.appoKey, link);
+        if (IsReadError(rc))
+            ctx.log.WriteLog(OperationLog::Error, FailureText(row.appoKey, rc), patientKey);
+        if (rc != PelmoStatus::kOk || link.action != CWebLinkDB::kArrived)
+            return {};
+        return {ArrivedSql(row.appoKey), true, true, patientKey};
+    }
     default:
-        return deleteRow;
+        return {deleteRow, false, false, {}};
     }
 }
 
@@ -175,10 +205,15 @@ void ProcessAppCheckIns(SyncContext& ctx) {
             LocalDateTime at;
             if (GetFieldDateTime(rs, "hospital_visited_at", at))
                 row.visitedAt = at;
-            std::string statement = CheckIn(ctx, row);
-            if (!statement.empty()) {
+            const Answer answer = CheckIn(ctx, row);
+            if (!answer.sql.empty()) {
                 try {
-                    db.ExecuteSQL(statement);
+                    db.ExecuteSQL(answer.sql);
+                    if (answer.linked)
+                        ConfirmWebLink(ctx, weblink::kAppointments, row.appoKey);
+                    if (answer.repeat)
+                        LogRepeatedConfirmation(ctx, OperationLog::CheckIn, J("来院受付"),
+                                                row.appoKey, answer.patientKey);
                 } catch (const CDBException& e) {
                     ctx.log.WriteLog(OperationLog::SqlError, e.m_strError);
                 }

@@ -10,7 +10,9 @@
 #include "agent/sync/FindFreeSlot.h"
 #include "agent/sync/FirstVisitBookings.h"
 #include "agent/sync/RecordFields.h"
+#include "agent/sync/WebLinks.h"
 #include "agent/sync/WebValueText.h"
+#include "outside/pelmodb/PelmoStatus.h"
 #include "outside/tools/CTools.h"
 #include "platform/Cp932.h"
 
@@ -84,9 +86,37 @@ bool IsMale(const std::string& gender) {
            (gender[0] == 'M' || gender[0] == 'm' || gender.compare(0, kMan.size(), kMan) == 0);
 }
 
-// The statement for the row, or "" when nothing is to be sent.
-std::string BookOne(SyncContext& ctx, const Page& page, int unitType, bool firstCycle,
-                    const Booking& b) {
+// What one row needs sent, and what its acceptance means locally.
+struct Answer {
+    std::string sql;            // "" when nothing is to be sent
+    std::string reservationKey; // set when the statement confirms the row's link
+    bool repeat = false;        // the booking was made in an earlier cycle
+};
+
+Answer BookOne(SyncContext& ctx, const Page& page, int unitType, bool firstCycle,
+               const Booking& b) {
+    CReservationDB& book = ctx.tables.reservation;
+    const auto confirm = [&b](const std::string& key) {
+        return "UPDATE first_appointments SET appo_key=" + SqlText(key) +
+               " WHERE id=" + SqlText(b.id);
+    };
+
+    // A booking made for this row in an earlier cycle whose key never reached the web: only the
+    // answer is repeated. When the book cannot be read, the row waits rather than risk a second
+    // booking.
+    tagWebLink link;
+    std::string err;
+    const int linked = FindLinkedReservation(ctx, weblink::kFirstAppointments, b.id, link, err);
+    if (IsReadError(linked)) {
+        ctx.log.WriteLog(OperationLog::Error, J("予約テーブルアクセスエラー ") + err,
+                         kFirstVisitPatientKey);
+        return {};
+    }
+    if (linked == PelmoStatus::kOk && HoldsSlot(book.m_rec)) {
+        const std::string key = RecText(link.reservationKey);
+        return {confirm(key), key, true};
+    }
+
     std::string age;
     if (!b.birthday.empty()) {
         int years = 0, months = 0;
@@ -99,7 +129,6 @@ std::string BookOne(SyncContext& ctx, const Page& page, int unitType, bool first
                             " TEL:" + b.tel + " Mail:" + b.email + J(" 住所:") + b.address + "]";
     const bool marked = b.reservationKey == "E";
 
-    CReservationDB& book = ctx.tables.reservation;
     const int free =
         FindFreeSlot(b.time, page.candidates, book, unitType, b.date, page.minutes, "");
     if (free < 0) {
@@ -113,9 +142,11 @@ std::string BookOne(SyncContext& ctx, const Page& page, int unitType, bool first
                              kFirstVisitPatientKey);
         if (b.reported)
             return {};
-        return "UPDATE first_appointments SET created_at='2000-01-01 00:00:00' "
-               "WHERE id=" +
-               SqlText(b.id);
+        return {"UPDATE first_appointments SET created_at='2000-01-01 00:00:00' "
+                "WHERE id=" +
+                    SqlText(b.id),
+                {},
+                false};
     }
 
     if (firstCycle || (!marked && !b.reported))
@@ -154,12 +185,15 @@ std::string BookOne(SyncContext& ctx, const Page& page, int unitType, bool first
     SetRecText(r.guestMail, b.email);
     SetRecText(r.guestAddress, b.address);
     index.UpdateNext();
-    if (book.Insert(0) != 0) {
-        ctx.log.WriteLog(OperationLog::Error, J("予約を登録できません ") + book.GetLastDBErr(),
+    const tagWebLink made = MakeWebLink(ctx.clock, weblink::kFirstAppointments, b.id,
+                                        CWebLinkDB::kBooked, key, b.date + b.time);
+    if (WriteLinked(
+            ctx, {&book}, made, [&book] { return book.Insert(0); }, err) != 0) {
+        ctx.log.WriteLog(OperationLog::Error, J("予約を登録できません ") + err,
                          kFirstVisitPatientKey);
         return {};
     }
-    return "UPDATE first_appointments SET appo_key=" + SqlText(key) + " WHERE id=" + SqlText(b.id);
+    return {confirm(key), key, false};
 }
 
 } // namespace
@@ -189,14 +223,21 @@ void ProcessFirstVisitBookings(SyncContext& ctx, bool firstCycle) {
             continue;
         }
         for (const Booking& b : rows) {
-            const std::string sql = BookOne(ctx, page, unitType, firstCycle, b);
-            if (sql.empty())
+            const Answer answer = BookOne(ctx, page, unitType, firstCycle, b);
+            if (answer.sql.empty())
                 continue;
             try {
-                ctx.web.Database().ExecuteSQL(sql);
+                ctx.web.Database().ExecuteSQL(answer.sql);
             } catch (const CDBException& e) {
                 ctx.log.WriteLog(OperationLog::SqlError, e.m_strError);
+                continue;
             }
+            if (answer.reservationKey.empty())
+                continue;
+            ConfirmWebLink(ctx, weblink::kFirstAppointments, b.id);
+            if (answer.repeat)
+                LogRepeatedConfirmation(ctx, OperationLog::WebBooking, J("予約"),
+                                        answer.reservationKey, kFirstVisitPatientKey);
         }
     }
 }

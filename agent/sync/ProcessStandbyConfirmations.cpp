@@ -10,7 +10,9 @@
 #include "agent/sync/PendingAppointments.h"
 #include "agent/sync/RecordFields.h"
 #include "agent/sync/WebChangeRequests.h"
+#include "agent/sync/WebLinks.h"
 #include "agent/sync/WebValueText.h"
+#include "outside/pelmodb/PelmoStatus.h"
 #include "platform/Cp932.h"
 
 using platform::J;
@@ -50,8 +52,72 @@ std::vector<Confirmation> ReadConfirmations(SyncContext& ctx) {
     return rows;
 }
 
-// The statements for one row (at most two, run in order).
-std::vector<std::string> ConfirmOne(SyncContext& ctx, int unitType, const Confirmation& c) {
+// What one row needs sent, in order; a later statement only after the first was accepted (a
+// refusal's notice must not go out while the row still asks, or it goes out again next cycle).
+struct Answer {
+    std::vector<std::string> statements;
+    std::string reservationKey; // set when the first statement confirms the row's link
+    bool repeat = false;        // the booking was made in an earlier cycle
+};
+
+// The request as a link remembers it: date, time and length.
+std::string RequestOf(const Confirmation& c) {
+    return c.date + c.time + "/" + std::to_string(c.minutes);
+}
+
+// Points the row's standby entry at the reservation it led to.
+void LinkStandbyEntry(SyncContext& ctx, const Confirmation& c, const std::string& key) {
+    CReservationStandbyDB& standby = ctx.tables.standby;
+    if (c.standbyKey.size() == 10 && standby.GetReservationStandbyData(c.standbyKey) == 0) {
+        SetRecText(standby.m_rec.reservationKey, key);
+        if (standby.Update(1) != 0)
+            ctx.log.WriteLog(OperationLog::Error,
+                             J("予約待ちを更新できません ") + standby.GetLastDBErr(), c.patientKey);
+    }
+}
+
+Answer ConfirmOne(SyncContext& ctx, int unitType, const Confirmation& c) {
+    CReservationDB& book = ctx.tables.reservation;
+    const auto readError = [&](const std::string& err) {
+        ctx.log.WriteLog(OperationLog::Error, J("予約テーブルアクセスエラー ") + err, c.patientKey);
+        return Answer{};
+    };
+
+    // The row's reservation: the one it names, else one booked for it in an earlier cycle whose
+    // key never reached the web (and that still holds its slot). A book that cannot be read
+    // makes the row wait: it may have been booked already.
+    tagWebLink link;
+    std::string err;
+    const int linked = FindLinkedReservation(ctx, weblink::kPendingAppointments, c.id, link, err);
+    if (IsReadError(linked))
+        return readError(err);
+    const bool linkLive = linked == PelmoStatus::kOk && HoldsSlot(book.m_rec);
+    const tagReservation linkedRes = book.m_rec;
+    std::string key;
+    const int named = c.reservationKey.empty() ? PelmoStatus::kNotFound
+                                               : book.GetReservationData(c.reservationKey);
+    if (IsReadError(named))
+        return readError(book.GetLastDBErr());
+    if (named == PelmoStatus::kOk)
+        key = c.reservationKey;
+    else if (linkLive)
+        key = RecText(link.reservationKey);
+    const bool keyFromLink = !key.empty() && key != c.reservationKey;
+    // The row is told the key unless it names the reservation already.
+    const auto confirm = [&c](const std::string& k) {
+        return "UPDATE pending_appointments SET " +
+               (k != c.reservationKey ? "appo_key=" + SqlText(k) + "," : std::string()) +
+               "confirmed_flag=2 WHERE id=" + SqlText(c.id);
+    };
+
+    // This very request was written locally in an earlier cycle and the book still shows it:
+    // only the answer is repeated.
+    if (linkLive && RecText(link.reservationKey) == key && RecText(link.request) == RequestOf(c) &&
+        RecText(linkedRes.date) == c.date && RecText(linkedRes.start) == c.time) {
+        LinkStandbyEntry(ctx, c, key);
+        return {{confirm(key)}, key, true};
+    }
+
     std::string patientId = J("未登録"), patientName;
     if (ctx.tables.patient.GetPatient1Data(c.patientKey) == 0) {
         patientId = RecText(ctx.tables.patient.m_rec.displayNo);
@@ -68,20 +134,30 @@ std::vector<std::string> ConfirmOne(SyncContext& ctx, int unitType, const Confir
     const std::string otherCode = others.ItemOr(0, "");
 
     // The row's own reservation is being moved: it must not block its own new time.
-    CReservationDB& book = ctx.tables.reservation;
     const int free = FindFreeSlot(c.time, candidates.Items(), book, unitType, c.date, c.minutes,
-                                  c.reservationKey);
+                                  key.empty() ? c.reservationKey : key);
     if (free < 0) {
         ctx.log.WriteLog(OperationLog::Error,
                          dateShown + " " + timeShown + J(" 空き枠が無いため予約が確定できません。"),
                          c.patientKey);
-        return {"UPDATE pending_appointments SET confirmed_flag=0 WHERE id=" + SqlText(c.id),
-                BuildChangeRequestNotice(ctx.clock, c.patientKey, dateShown, timeShown)};
+        // A reservation booked for the row earlier stays, and the row is told its key, as when
+        // the row names it.
+        return {{"UPDATE pending_appointments SET " +
+                     (keyFromLink ? "appo_key=" + SqlText(key) + "," : std::string()) +
+                     "confirmed_flag=0 WHERE id=" + SqlText(c.id),
+                 BuildChangeRequestNotice(ctx.clock, c.patientKey, dateShown, timeShown)},
+                keyFromLink ? key : std::string(),
+                false};
     }
 
-    const bool existing =
-        !c.reservationKey.empty() && book.GetReservationData(c.reservationKey) == 0;
-    std::string key = c.reservationKey;
+    // The search moved the record buffer.
+    bool existing = false;
+    if (!key.empty()) {
+        const int again = book.GetReservationData(key);
+        if (IsReadError(again))
+            return readError(book.GetLastDBErr());
+        existing = again == PelmoStatus::kOk;
+    }
     if (!existing) {
         key = ctx.tables.index.GetNexReservationIndex();
         if (key.empty()) {
@@ -107,35 +183,22 @@ std::vector<std::string> ConfirmOne(SyncContext& ctx, int unitType, const Confir
     SetRecText(r.memo, c.detail);
     r.pendingId = std::atoll(c.id.c_str());
 
-    std::vector<std::string> statements;
-    int written;
-    if (!existing) {
+    if (!existing)
         ctx.tables.index.UpdateNext();
-        written = book.Insert(1);
-        if (written == 0)
-            statements.push_back("UPDATE pending_appointments SET appo_key=" + SqlText(key) +
-                                 ",confirmed_flag=2 WHERE id=" + SqlText(c.id));
-    } else {
-        written = book.Update(0);
-        if (written == 0)
-            statements.push_back("UPDATE pending_appointments SET confirmed_flag=2 WHERE id=" +
-                                 SqlText(c.id));
-    }
+    const tagWebLink made =
+        MakeWebLink(ctx.clock, weblink::kPendingAppointments, c.id,
+                    existing ? CWebLinkDB::kMoved : CWebLinkDB::kBooked, key, RequestOf(c));
+    const int written = WriteLinked(
+        ctx, {&book}, made,
+        [&book, existing] { return existing ? book.Update(0) : book.Insert(1); }, err);
     if (written != 0) {
-        ctx.log.WriteLog(OperationLog::Error, J("予約を登録できません ") + book.GetLastDBErr(),
-                         c.patientKey);
-        return statements;
+        ctx.log.WriteLog(OperationLog::Error, J("予約を登録できません ") + err, c.patientKey);
+        return {};
     }
 
     // The standby entry points at the reservation it led to (only at one that was written).
-    CReservationStandbyDB& standby = ctx.tables.standby;
-    if (c.standbyKey.size() == 10 && standby.GetReservationStandbyData(c.standbyKey) == 0) {
-        SetRecText(standby.m_rec.reservationKey, key);
-        if (standby.Update(1) != 0)
-            ctx.log.WriteLog(OperationLog::Error,
-                             J("予約待ちを更新できません ") + standby.GetLastDBErr(), c.patientKey);
-    }
-    return statements;
+    LinkStandbyEntry(ctx, c, key);
+    return {{confirm(key)}, key, false};
 }
 
 } // namespace
@@ -150,12 +213,20 @@ void ProcessStandbyConfirmations(SyncContext& ctx) {
         return;
     }
     for (const Confirmation& c : rows) {
-        for (const std::string& sql : ConfirmOne(ctx, unitType, c)) {
+        const Answer answer = ConfirmOne(ctx, unitType, c);
+        for (std::size_t i = 0; i < answer.statements.size(); ++i) {
             try {
-                ctx.web.Database().ExecuteSQL(sql);
+                ctx.web.Database().ExecuteSQL(answer.statements[i]);
             } catch (const CDBException& e) {
                 ctx.log.WriteLog(OperationLog::SqlError, e.m_strError);
+                break;
             }
+            if (i > 0 || answer.reservationKey.empty())
+                continue;
+            ConfirmWebLink(ctx, weblink::kPendingAppointments, c.id);
+            if (answer.repeat)
+                LogRepeatedConfirmation(ctx, OperationLog::Confirmed, J("予約"),
+                                        answer.reservationKey, c.patientKey);
         }
     }
 }

@@ -15,6 +15,7 @@
 #include "agent/core/FieldText.h"
 #include "agent/core/SqlLiterals.h"
 #include "agent/sync/FindFreeSlot.h"
+#include "agent/sync/WebLinks.h"
 #include "outside/pelmodb/PelmoStatus.h"
 #include "platform/Cp932.h"
 
@@ -115,6 +116,11 @@ Wish ReadWish(const Request& r) {
     return w;
 }
 
+// The request as a link remembers it.
+std::string RequestOf(const Wish& w) {
+    return w.date + w.start + w.end;
+}
+
 // The settings of one pass.
 struct Settings {
     int unitType = 0;
@@ -139,9 +145,14 @@ std::vector<std::string> CandidateList(std::string entry) {
     return CommaList(entry).Items();
 }
 
-// Up to three statements of one row, sent in order.
+// Up to three statements of one row, sent in order. The third is the notice of a refusal: it
+// goes only when the first was accepted, so a refusal answered again next cycle (or turned into
+// a move then) does not tell the patient twice.
 struct Statements {
     std::string sql[3];
+    bool linked = false;    // the first statement answers a change written with its link
+    std::string repeatWhat; // set when the change was written in an earlier cycle (CP932)
+    std::string patientKey;
 };
 
 class RowHandler {
@@ -157,6 +168,10 @@ private:
     std::string UnitName(const std::string& code);
     std::string DoctorName(const std::string& code);
     void RecordMove(tagReservation& r);
+    void Refused(const std::string& appoKey, const Wish& wish, Statements& out);
+    void Moved(const std::string& appoKey, Statements& out);
+    // Writes the reservation in the record buffer with the link of the row's request.
+    bool Write(const std::string& appoKey, char action, const Wish& wish);
 
     SyncContext& m_ctx;
     const Settings& m_settings;
@@ -266,6 +281,33 @@ void RowHandler::Handle(const Request& row, Statements& out) {
         return;
     }
 
+    // This very request was written locally in an earlier cycle and only its answer is missing:
+    // the answer is sent again, as decided then.
+    tagWebLink link;
+    const int linked = FindOutstandingLink(m_ctx, weblink::kAppointments, row.appoKey, link);
+    if (IsReadError(linked)) {
+        log.WriteLog(OperationLog::Error,
+                     J("予約情報を読み込めません。") + " " + m_ctx.tables.webLink.GetLastDBErr(),
+                     patientKey);
+        return;
+    }
+    if (linked == PelmoStatus::kOk && Field(link.reservationKey) == row.appoKey &&
+        Field(link.request) == RequestOf(wish)) {
+        out.patientKey = patientKey;
+        // The book must still show the decision; a change made there since is decided anew.
+        if (link.action == CWebLinkDB::kMoved && r.status == 0 && Field(r.date) == wish.date &&
+            Field(r.start) == wish.start && Field(r.end) == wish.end) {
+            Moved(row.appoKey, out);
+            out.repeatWhat = J("予約変更");
+            return;
+        }
+        if (link.action == CWebLinkDB::kRefused && r.status == 6) {
+            Refused(row.appoKey, wish, out);
+            out.repeatWhat = J("予約変更不可");
+            return;
+        }
+    }
+
     CPatientDB& patients = m_ctx.tables.patient;
     std::string patientId = J("未登録");
     std::string patientName;
@@ -315,15 +357,9 @@ void RowHandler::Handle(const Request& row, Statements& out) {
                          J(" 空き枠が無いため予約が確定できません。"),
                      patientKey);
         r.status = 6;
-        if (m_res.Update(1) != 0)
+        if (!Write(row.appoKey, CWebLinkDB::kRefused, wish))
             return;
-        const std::string key = SqlText(row.appoKey);
-        out.sql[0] = Fill("UPDATE appointments SET status_flag=1 WHERE appo_key=%s", {key});
-        out.sql[1] =
-            Fill("UPDATE pending_appointments SET confirmed_flag=0,appo_key=NULL WHERE appo_key=%s",
-                 {key});
-        out.sql[2] = BuildChangeRequestNotice(m_ctx.clock, Field(r.patientKey), wish.dateDots,
-                                              wish.startColon);
+        Refused(row.appoKey, wish, out);
         return;
     }
 
@@ -332,32 +368,72 @@ void RowHandler::Handle(const Request& row, Statements& out) {
         SetField(r.doctor, candidates[static_cast<std::size_t>(chosen)]);
     else
         SetField(r.unit, candidates[static_cast<std::size_t>(chosen)]);
-    const std::string unit = Field(r.unit);
-    const std::string doctor = Field(r.doctor);
-    const std::string unitName = UnitName(unit);
-    const std::string doctorName = DoctorName(doctor);
     if (r.date[0] != '\0' && (Field(r.date) != wish.date || Field(r.start) != wish.start))
         RecordMove(r);
     SetField(r.date, wish.date);
     SetField(r.start, wish.start);
     SetField(r.end, wish.end);
-    if (m_res.Update(1) != 0)
+    if (!Write(row.appoKey, CWebLinkDB::kMoved, wish))
         return;
-    out.sql[0] = Fill("UPDATE appointments SET unit_id=%s,unit_name=%s,pic_id=%s,pic_name=%s,"
-                      "status_flag=4 WHERE appo_key=%s",
-                      {SqlText(unit), SqlText(unitName), SqlText(doctor), SqlText(doctorName),
-                       SqlText(row.appoKey)});
+    Moved(row.appoKey, out);
 }
 
-void Execute(SyncContext& ctx, const Statements& st) {
-    for (const std::string& sql : st.sql) {
-        if (sql.empty())
+bool RowHandler::Write(const std::string& appoKey, char action, const Wish& wish) {
+    std::string err;
+    const tagWebLink made =
+        MakeWebLink(m_ctx.clock, weblink::kAppointments, appoKey, action, appoKey, RequestOf(wish));
+    if (WriteLinked(
+            m_ctx, {&m_res}, made, [this] { return m_res.Update(1); }, err) != 0) {
+        m_ctx.log.WriteLog(OperationLog::Error, J("予約情報を更新できません。") + " " + err,
+                           Field(m_res.m_rec.patientKey));
+        return false;
+    }
+    return true;
+}
+
+// The answer to a refused request for the reservation in the record buffer.
+void RowHandler::Refused(const std::string& appoKey, const Wish& wish, Statements& out) {
+    const std::string key = SqlText(appoKey);
+    out.sql[0] = Fill("UPDATE appointments SET status_flag=1 WHERE appo_key=%s", {key});
+    out.sql[1] = Fill(
+        "UPDATE pending_appointments SET confirmed_flag=0,appo_key=NULL WHERE appo_key=%s", {key});
+    out.sql[2] = BuildChangeRequestNotice(m_ctx.clock, Field(m_res.m_rec.patientKey), wish.dateDots,
+                                          wish.startColon);
+    out.linked = true;
+}
+
+// The answer to a move of the reservation in the record buffer.
+void RowHandler::Moved(const std::string& appoKey, Statements& out) {
+    const tagReservation& r = m_res.m_rec;
+    const std::string unit = Field(r.unit);
+    const std::string doctor = Field(r.doctor);
+    out.sql[0] = Fill("UPDATE appointments SET unit_id=%s,unit_name=%s,pic_id=%s,pic_name=%s,"
+                      "status_flag=4 WHERE appo_key=%s",
+                      {SqlText(unit), SqlText(UnitName(unit)), SqlText(doctor),
+                       SqlText(DoctorName(doctor)), SqlText(appoKey)});
+    out.linked = true;
+}
+
+void Execute(SyncContext& ctx, const std::string& appoKey, const Statements& st) {
+    bool answered = false;
+    for (int i = 0; i < 3; ++i) {
+        if (st.sql[i].empty() || (i == 2 && !answered))
             continue;
         try {
-            ctx.web.Database().ExecuteSQL(sql);
+            ctx.web.Database().ExecuteSQL(st.sql[i]);
         } catch (const CDBException& e) {
             ctx.log.WriteLog(OperationLog::SqlError, e.m_strError, "");
+            continue;
         }
+        if (i > 0)
+            continue;
+        answered = true;
+        if (!st.linked)
+            continue;
+        ConfirmWebLink(ctx, weblink::kAppointments, appoKey);
+        if (!st.repeatWhat.empty())
+            LogRepeatedConfirmation(ctx, OperationLog::Confirmed, st.repeatWhat, appoKey,
+                                    st.patientKey);
     }
 }
 
@@ -417,6 +493,6 @@ void ProcessWebChangeRequests(SyncContext& ctx) {
     for (const Request& row : rows) {
         Statements st;
         handler.Handle(row, st);
-        Execute(ctx, st);
+        Execute(ctx, row.appoKey, st);
     }
 }

@@ -11,7 +11,10 @@
 // One pass over the waiting requests. Reads "COMMON"/"UNIT_TYPE" and the
 // "PENDING_APPOINTMENTS" lists on every call. The local reservation is written first; the web
 // statements of a row (at most three) are sent only when that write succeeded, one by one,
-// each failure logged as a database error without stopping the others. Never throws.
+// each failure logged as a database error without stopping the others, except that the notice
+// of a refusal goes only after the refusal itself was accepted. The write carries the row's web
+// link (WebLinks.h): a request answered by the book but not yet by the web is answered again in
+// a later cycle as decided then. Never throws.
 void ProcessWebChangeRequests(SyncContext& ctx);
 
 // The INSERT INTO notifications that tells the patient a wished date and time (YYYY.MM.DD,

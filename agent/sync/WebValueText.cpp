@@ -8,6 +8,7 @@
 #include "agent/core/FieldText.h"
 #include "agent/core/LocalDateConversions.h"
 #include "agent/core/SqlLiterals.h"
+#include "platform/ClinicZone.h"
 
 namespace {
 
@@ -93,8 +94,7 @@ std::string ShiftDate(const std::string& ymd, int days) {
     tm.tm_mon = d->month - 1;
     tm.tm_mday = d->day + days;
     tm.tm_hour = 12; // away from midnight, so a daylight-saving change cannot move the day
-    tm.tm_isdst = -1;
-    if (std::mktime(&tm) == static_cast<std::time_t>(-1))
+    if (platform::FromClinicTime(tm) == static_cast<std::time_t>(-1))
         return {};
     char buf[16];
     std::snprintf(buf, sizeof buf, "%04d%02d%02d", (tm.tm_year + 1900) % 10000,

@@ -1,6 +1,7 @@
 #include "TerminalSim.h"
 
 #include "CatCodes.h"
+#include "platform/ClinicZone.h"
 
 #include <cerrno>
 #include <cstring>
@@ -131,9 +132,7 @@ void TerminalSim::Journal(const std::string& line) {
     if (m_journal.empty())
         return;
     std::ofstream j(m_journal, std::ios::app | std::ios::binary);
-    std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    const std::tm tm = platform::ToClinicTime(std::time(nullptr));
     char stamp[32];
     std::strftime(stamp, sizeof(stamp), "%Y-%m-%d %H:%M:%S", &tm);
     j << stamp << ' ' << line << '\n';

@@ -2,6 +2,8 @@
 #include "CatService.h"
 #include "CatWire.h"
 #include "TerminalSim.h"
+#include "platform/ClinicZone.h"
+#include "platform/ProgramFolder.h"
 #include "platform/RegistryStore.h"
 
 #include <csignal>
@@ -30,6 +32,8 @@ int Usage() {
 } // namespace
 
 int main(int argc, char** argv) {
+    // The journal's stamps are in the clinic's time, like the sales of the payment bridge.
+    platform::StartInClinicZone(platform::ProgramFolder() + "PelmoV3.ini", "catsim");
     std::string port, dir = CatWire::DefaultFolder(), journal, script = "approve", setup;
     bool journalGiven = false;
     for (int i = 1; i < argc; ++i) {

@@ -5,6 +5,7 @@
 #include "SystemClock.h"
 #include "cashless/cat/CCat1.h"
 #include "cashless/cat/CatService.h"
+#include "platform/ClinicZone.h"
 #include "platform/ProgramFolder.h"
 #include "platform/RegistryStore.h"
 #include "platform/SingleInstance.h"
@@ -17,6 +18,8 @@ const char* const kInstanceName = "TALMOR CORPORATION PAYGATE APPLICATION";
 }
 
 int CPaygateApp::Run(int argc, char** argv) {
+    // Before Qt and any thread: the result list and the monthly log are in the clinic's time.
+    platform::StartInClinicZone(platform::ProgramFolder() + "PelmoV3.ini", "paygate");
     QApplication app(argc, argv);
     platform::SingleInstance instance(kInstanceName);
     if (!instance.Acquire()) {

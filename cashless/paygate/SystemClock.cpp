@@ -1,8 +1,7 @@
 #include "SystemClock.h"
 
+#include "platform/ClinicZone.h"
+
 std::tm SystemClock::LocalNow() const {
-    std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
-    return tm;
+    return platform::ToClinicTime(std::time(nullptr));
 }

@@ -1,7 +1,7 @@
 #pragma once
 #include "Clock.h"
 
-// The machine's local time.
+// The clinic's local time.
 class SystemClock : public Clock {
 public:
     std::tm LocalNow() const override;

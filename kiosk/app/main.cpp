@@ -4,10 +4,14 @@
 #include "KioskController.h"
 #include "KioskSettings.h"
 #include "SystemClock.h"
+#include "outside/tools/CTools.h"
+#include "platform/ClinicZone.h"
 
 #include <QApplication>
 
 int main(int argc, char* argv[]) {
+    // Before Qt and any thread: "today" of the reservations is the clinic's.
+    platform::StartInClinicZone(CTools::GetCorvaneIniFileName(), "arrivo");
     QApplication app(argc, argv);
     KioskSettings settings;
     settings.Load(KioskSettings::DefaultIniFile());

@@ -1,11 +1,13 @@
 #include "SystemClock.h"
 
-#include <ctime>
+#include "platform/ClinicZone.h"
 
 LocalTime SystemClock::Now() const {
-    std::time_t t = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&t, &tm);
+    return At(std::time(nullptr));
+}
+
+LocalTime SystemClock::At(std::time_t instant) {
+    const std::tm tm = platform::ToClinicTime(instant);
     LocalTime now;
     now.year = tm.tm_year + 1900;
     now.month = tm.tm_mon + 1;

@@ -1,6 +1,7 @@
 #include "CBaseDBCall.h"
 
 #include "CPelmoDBSys.h"
+#include "PelmoSchema.h"
 #include "SqliteConnection.h"
 #include "platform/Cp932.h"
 
@@ -47,9 +48,32 @@ std::shared_ptr<SqliteConnection> CBaseDBCall::Connection() {
         sys = m_ownSys.get();
     }
     m_conn = sys->Connection();
-    if (!m_conn)
+    if (!m_conn) {
         m_lastErr = sys->GetLastDBErr();
+        return m_conn;
+    }
+    if (m_spec.addedLater) {
+        std::string err;
+        if (PelmoSchema::EnsureTable(*m_conn, m_spec, err) != PelmoStatus::kOk) {
+            Fail(PelmoStatus::kCannotOpen, "cannot create the table: " + err);
+            m_conn.reset();
+        }
+    }
     return m_conn;
+}
+
+std::shared_ptr<SqliteConnection> CBaseDBCall::UseConnection(std::shared_ptr<SqliteConnection> conn,
+                                                             int& status) {
+    status = PelmoStatus::kOk;
+    if (conn && m_spec.addedLater) {
+        std::string err;
+        status = PelmoSchema::EnsureTable(*conn, m_spec, err);
+        if (status != PelmoStatus::kOk)
+            Fail(status, "cannot create the table: " + err);
+    }
+    std::shared_ptr<SqliteConnection> previous = std::move(m_conn);
+    m_conn = std::move(conn);
+    return previous;
 }
 
 int CBaseDBCall::Open() {

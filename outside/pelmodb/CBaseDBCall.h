@@ -112,6 +112,13 @@ protected:
     std::string m_lastErr;
 
 private:
+    friend class PelmoTransaction;
+    // Makes this object use conn (a transaction's connection) instead of its own, creating a
+    // table added later on it when needed; returns the connection it used before (may be null).
+    // 0 in status when the object can work on conn.
+    std::shared_ptr<SqliteConnection> UseConnection(std::shared_ptr<SqliteConnection> conn,
+                                                    int& status);
+
     int Navigate(const std::string& sqlTail, const std::vector<std::string>& binds);
     // GetNEXT (forward) and GetPREV: the neighbour of the current record on the current key.
     int Step(bool forward);

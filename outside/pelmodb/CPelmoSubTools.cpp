@@ -6,6 +6,7 @@
 #include "CReservationDB.h"
 #include "CSaleDB.h"
 #include "SqliteConnection.h"
+#include "platform/ClinicZone.h"
 
 #include <sqlite3.h>
 
@@ -17,9 +18,7 @@ namespace {
 std::string g_lastError;
 
 std::string Today() {
-    std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
+    const std::tm tm = platform::ToClinicTime(std::time(nullptr));
     char buf[16];
     std::strftime(buf, sizeof buf, "%Y%m%d", &tm);
     return buf;

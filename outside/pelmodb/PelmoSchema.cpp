@@ -11,6 +11,7 @@
 #include "CReservationStandbyDB.h"
 #include "CSaleDB.h"
 #include "CSaleItemDB.h"
+#include "CWebLinkDB.h"
 #include "CWebLogDB.h"
 #include "PelmoStatus.h"
 #include "SqliteConnection.h"
@@ -37,7 +38,7 @@ int PelmoSchema::Create(const std::string& folder, std::string& err) {
          {&CReservationDB::Spec(), &CReservationStandbyDB::Spec(), &CPatientDB::Spec(),
           &CPatientDB2::Spec(), &CCategoryDB::Spec(), &CDoctorDB::Spec(), &CMemoDB::Spec(),
           &CSaleDB::Spec(), &CSaleItemDB::Spec(), &CIndexControlDB::Spec(), &COwnerDB::Spec(),
-          &CWebLogDB::Spec()})
+          &CWebLogDB::Spec(), &CWebLinkDB::Spec()})
         sql += spec->SchemaSql();
     sql += "INSERT OR IGNORE INTO pelmo_settings(name, value) VALUES('schema_version', '1');\n";
     if (conn->Begin(err) != SQLITE_OK)
@@ -48,6 +49,33 @@ int PelmoSchema::Create(const std::string& folder, std::string& err) {
         return PelmoStatus::kDatabaseError;
     }
     return conn->End(true, err) == SQLITE_OK ? PelmoStatus::kOk : PelmoStatus::kDatabaseError;
+}
+
+int PelmoSchema::EnsureTable(SqliteConnection& conn, const TableSpec& spec, std::string& err) {
+    sqlite3_stmt* st =
+        conn.Prepare("SELECT count(*) FROM sqlite_master WHERE type='table' AND name=?1", err);
+    if (!st)
+        return PelmoStatus::kDatabaseError;
+    sqlite3_bind_text(st, 1, spec.table.c_str(), -1, SQLITE_TRANSIENT);
+    const int rc = conn.Step(st);
+    const bool present = rc == SQLITE_ROW && sqlite3_column_int(st, 0) == 1;
+    sqlite3_reset(st);
+    if (rc != SQLITE_ROW) {
+        err = conn.ErrorText();
+        return PelmoStatus::kDatabaseError;
+    }
+    if (present)
+        return PelmoStatus::kOk;
+    // IF NOT EXISTS throughout: another program may create it at the same moment.
+    if (conn.Begin(err) != SQLITE_OK)
+        return PelmoStatus::kBusy;
+    const bool made = conn.Exec(spec.SchemaSql(), err) == SQLITE_OK;
+    std::string endErr;
+    if (conn.End(made, endErr) != SQLITE_OK && made) {
+        err = endErr;
+        return PelmoStatus::kDatabaseError;
+    }
+    return made ? PelmoStatus::kOk : PelmoStatus::kDatabaseError;
 }
 
 bool PelmoSchema::IsClinicDatabase(SqliteConnection& conn) {

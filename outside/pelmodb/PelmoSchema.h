@@ -4,6 +4,7 @@
 #include <string>
 
 class SqliteConnection;
+class TableSpec;
 
 class PelmoSchema {
 public:
@@ -19,6 +20,10 @@ public:
     // Creates the database file with every table (or completes the tables of an existing one).
     // 0 on success, else a PelmoStatus value with err set.
     static int Create(const std::string& folder, std::string& err);
+
+    // Creates the table of spec (with its indexes and change-time triggers) when the database
+    // lacks it. 0 on success, else a PelmoStatus value with err set.
+    static int EnsureTable(SqliteConnection& conn, const TableSpec& spec, std::string& err);
 
     // True when the connection's file holds this library's tables.
     static bool IsClinicDatabase(SqliteConnection& conn);

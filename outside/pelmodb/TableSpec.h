@@ -35,6 +35,9 @@ public:
     std::size_t recordSize = 0;
     std::vector<Field> fields;
     std::vector<Key> keys; // keys[0] is key 0, the unique key the table is addressed by
+    // A table added after the first databases were made: a record class creates it on first use
+    // when the database lacks it.
+    bool addedLater = false;
 
     const Key* FindKey(int number) const;
     const Field* FindField(const std::string& name) const;

@@ -1,5 +1,6 @@
 #include "outside/tools/CTools.h"
 
+#include "platform/ClinicZone.h"
 #include "platform/Cp932.h"
 #include "platform/FileOps.h"
 #include "platform/ProgramFolder.h"
@@ -169,9 +170,7 @@ bool CTools::CaclAge(const std::string& birth, const char* reference, int& years
         if (!ParseDate(reference, ry, rm, rd))
             return false;
     } else {
-        std::time_t now = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&now, &local);
+        const std::tm local = platform::ToClinicTime(std::time(nullptr));
         ry = local.tm_year + 1900;
         rm = local.tm_mon + 1;
         rd = local.tm_mday;

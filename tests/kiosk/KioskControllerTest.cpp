@@ -1,9 +1,11 @@
 // Key input, timers, visit files and the texts of the controller, on a real database folder.
 #include "KioskController.h"
+#include "ClinicZoneGuard.h"
 #include "DisplayState.h"
 #include "FakeClock.h"
 #include "KioskSettings.h"
 #include "KioskTestDb.h"
+#include "SystemClock.h"
 #include "platform/Cp932.h"
 #include "platform/FileOps.h"
 
@@ -188,4 +190,40 @@ TEST(KioskController, ComposedRowsAndTheClockRow) {
     EXPECT_EQ(rows[2].colour, (Rgb{200, 0, 0}));
 
     EXPECT_EQ(k.ctrl.ClockText(), J("2024年 5月 2日 09:00"));
+}
+
+namespace {
+
+// The real clock's reading of a fixed instant.
+class InstantClock : public Clock {
+public:
+    std::time_t at = 0;
+    LocalTime Now() const override { return SystemClock::At(at); }
+};
+
+} // namespace
+
+// At 08:30 in Japan a machine on UTC still has the day before; the kiosk goes by the clinic's.
+TEST(KioskController, TodayIsTheClinicsDayWhateverTheMachineKeeps) {
+    KioskTestDb db;
+    KioskSettings settings;
+    settings.Apply(db.Folder(), true);
+    db.AddPatient(kCode, "山田 太郎");
+    db.AddReservation("0000000001", kCode, "20240105", "0900", 0);
+    InstantClock clock;
+    clock.at = 1704411000; // 2024-01-04 23:30:00 UTC
+    KioskController ctrl{clock, settings};
+    {
+        ClinicZoneGuard london("Europe/London");
+        Type(ctrl, kCode);
+        EXPECT_EQ(ctrl.GetDisplayState(), DisplayState::kNoReservation);
+        EXPECT_TRUE(platform::FileExists(settings.CheckInFolder() +
+                                         "2024/01/04/20240104_233000_0000012345.dat"));
+    }
+    ClinicZoneGuard japan("Asia/Tokyo");
+    EXPECT_EQ(ctrl.ClockText(), J("2024年 1月 5日 08:30"));
+    Type(ctrl, kCode);
+    EXPECT_EQ(ctrl.GetDisplayState(), DisplayState::kAccepted);
+    EXPECT_TRUE(platform::FileExists(settings.CheckInFolder() +
+                                     "2024/01/05/20240105_083000_0000012345.dat"));
 }

@@ -42,4 +42,11 @@ TEST(Cp932, LeadBytesAndCuts) {
     EXPECT_EQ(Cp932Cut(text, 100), text);
     // A trail byte that looks like a lead byte must not shift the walk: 表 is 95 5C, 能 94 5C.
     EXPECT_EQ(Cp932Cut("\x88\x9F\x88\x9F", 3), "\x88\x9F");
+
+    // Character cuts count a double-byte character once; a lone lead byte at the end is kept.
+    EXPECT_EQ(Cp932CutChars(text, 0), "");
+    EXPECT_EQ(Cp932CutChars(text, 2), "a\x83\x5C");
+    EXPECT_EQ(Cp932CutChars(text, 3), "a\x83\x5C\xB1");
+    EXPECT_EQ(Cp932CutChars(text, 4), text);
+    EXPECT_EQ(Cp932CutChars("ab\x83", 3), "ab\x83");
 }

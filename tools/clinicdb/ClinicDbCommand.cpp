@@ -8,6 +8,7 @@
 #include "RecordText.h"
 #include "TableCatalog.h"
 #include "agent/core/Credentials.h"
+#include "platform/ClinicZone.h"
 #include "platform/Cp932.h"
 #include "platform/FileOps.h"
 
@@ -63,9 +64,7 @@ bool OneOf(const std::string& word, std::initializer_list<const char*> words) {
 std::string ClinicDbCommand::Today() const {
     if (!m_today.empty())
         return m_today;
-    std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
+    const std::tm tm = platform::ToClinicTime(std::time(nullptr));
     char buf[16];
     std::strftime(buf, sizeof buf, "%Y%m%d", &tm);
     return buf;

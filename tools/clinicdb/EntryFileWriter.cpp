@@ -1,5 +1,6 @@
 #include "EntryFileWriter.h"
 
+#include "platform/ClinicZone.h"
 #include "platform/FileOps.h"
 
 #include <atomic>
@@ -47,9 +48,7 @@ bool EntryFileWriter::WriteUnique(const std::string& folder, const std::string& 
         err = "cannot create the entry folder " + folder;
         return false;
     }
-    std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
+    const std::tm tm = platform::ToClinicTime(std::time(nullptr));
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y%m%d%H%M%S", &tm);
     for (int attempt = 0; attempt < 1000; ++attempt) {

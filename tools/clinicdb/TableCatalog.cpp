@@ -11,12 +11,13 @@
 #include "CReservationStandbyDB.h"
 #include "CSaleDB.h"
 #include "CSaleItemDB.h"
+#include "CWebLinkDB.h"
 #include "CWebLogDB.h"
 
 const std::vector<std::string>& TableCatalog::Names() {
     static const std::vector<std::string> names = {
-        "reservation", "standby", "patient",   "patient2",      "category", "doctor",
-        "memo",        "sale",    "sale_item", "index_control", "owner",    "web_log"};
+        "reservation", "standby",   "patient",       "patient2", "category", "doctor",  "memo",
+        "sale",        "sale_item", "index_control", "owner",    "web_log",  "web_link"};
     return names;
 }
 
@@ -46,5 +47,7 @@ std::unique_ptr<CBaseDBCall> TableCatalog::Make(const std::string& name,
         return std::make_unique<COwnerDB>(folder, 1);
     if (name == "web_log")
         return std::make_unique<CWebLogDB>(folder, 1);
+    if (name == "web_link")
+        return std::make_unique<CWebLinkDB>(folder, 1);
     return nullptr;
 }

@@ -9,7 +9,8 @@
 class TableCatalog {
 public:
     // Table names as typed on the command line (reservation, standby, patient, patient2,
-    // category, doctor, memo, sale, sale_item, index_control, owner, web_log).
+    // category, doctor, memo, sale, sale_item, index_control, owner, web_log,
+    // web_link).
     static const std::vector<std::string>& Names();
     // A record object of the table on folder, or null for an unknown name.
     static std::unique_ptr<CBaseDBCall> Make(const std::string& name, const std::string& folder);

@@ -213,6 +213,27 @@ TEST(CApposyncDlgTest, BusyGuardGreysMenuItemsAndExitNeedsConfirmation) {
     EXPECT_EQ(exits, 1);
 }
 
+// Button 1009 and menu item 32777 open the settings dialog under the busy guard: no cycle and no
+// other dialog meanwhile.
+TEST(CApposyncDlgTest, SettingsButtonAndMenuItemOpenTheDialogUnderTheBusyGuard) {
+    auto rig = MakeRig(true);
+    CApposyncDlg& w = rig->window;
+    w.Initialise(false);
+    int opened = 0;
+    w.SetSettingsDialog([&] {
+        ++opened;
+        EXPECT_TRUE(rig->controller.Busy());
+        EXPECT_FALSE(w.TimerActive());
+        EXPECT_FALSE(w.MenuAction(32777)->isEnabled());
+        w.OnCommand(1009); // a second one while it shows: refused
+    });
+    w.Button(1009)->click();
+    w.MenuAction(32777)->trigger();
+    EXPECT_EQ(opened, 2);
+    EXPECT_FALSE(rig->controller.Busy());
+    EXPECT_TRUE(w.TimerActive());
+}
+
 // The window over the real cycle: a clinic's waiting reservations reach the web database in the
 // first tick, and the list shows what the cycle did.
 TEST(CApposyncDlgTest, RealCycleFromTheWindowPublishesAndLogs) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "CheckInClinic.h"
+#include "ClinicZoneGuard.h"
 #include "agent/sync/ProcessAppCheckIns.h"
 #include "outside/tools/CTools.h"
 #include "platform/Cp932.h"
@@ -199,4 +200,22 @@ TEST_F(CheckInTest, WebErrorsAreLoggedAndLeaveTheLocalWriteDone) {
     const std::size_t before = c.log.Lines().size();
     EXPECT_NO_THROW(ProcessAppCheckIns(*c.ctx));
     EXPECT_GT(c.log.Lines().size(), before);
+}
+
+// At 08:30 in Japan a machine on UTC still has the day before; the arrival is the clinic's today.
+TEST_F(CheckInTest, DatedTheClinicsTodayWhileUtcIsStillYesterday) {
+    ClinicZoneGuard zone("Asia/Tokyo");
+    c.clock.SetInstant(std::chrono::system_clock::from_time_t(1704411000)); // 01-04 23:30 UTC
+    AddPatient("0000004711", "0001", J("山田 太郎"));
+    AddReservation("0000000001", "0000004711", 0);
+    AddCheckIn("0000000001", kWebToday, "'2024-01-05 08:30:00'");
+
+    ProcessAppCheckIns(*c.ctx);
+
+    EXPECT_EQ(Reservation("0000000001").status, 1);
+    CPatientDB p(c.folder, 0);
+    p.SetAssociatedDB(nullptr);
+    ASSERT_EQ(p.GetPatient1Data("0000004711"), 0);
+    EXPECT_STREQ(p.m_rec.lastFinishedDate, "20240105");
+    EXPECT_TRUE(c.Logged("2024.01.05 08:30:00.000 [" + J("来院受付") + "]"));
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "ClinicZoneGuard.h"
 #include "FakeClock.h"
 #include "PelmoSchema.h"
 #include "TempDir.h"
@@ -549,4 +550,19 @@ TEST(SettingsPublish, ThroughRealCyclesInTheirOrderAndTheTriggerFile) {
     EXPECT_TRUE(cycle.Run().completed);
     EXPECT_FALSE(c.Scalar("SELECT hidden FROM appo_types WHERE type='1'").has_value());
     EXPECT_FALSE(std::filesystem::exists(c.db + "EntryToWeb/Setting"));
+}
+
+// At 08:30 on 1 February in Japan a machine on UTC still has January: the window counts from
+// the clinic's month.
+TEST(SettingsPublish, BookingWindowCountsFromTheClinicsToday) {
+    ClinicZoneGuard zone("Asia/Tokyo");
+    Clinic c;
+    c.clock.SetInstant(std::chrono::system_clock::from_time_t(1706743800)); // 01-31 23:30 UTC
+    PublishHospitalInfo(*c.ctx);
+    EXPECT_EQ(c.Text("SELECT booking_limit_date FROM hospital_infos"), "2024-05-31 00:00:00");
+
+    ClinicZoneGuard london("Europe/London");
+    c.NewLog();
+    PublishHospitalInfo(*c.ctx);
+    EXPECT_EQ(c.Text("SELECT booking_limit_date FROM hospital_infos"), "2024-04-30 00:00:00");
 }
