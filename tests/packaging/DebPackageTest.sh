@@ -46,7 +46,8 @@ sh -n "$SCRATCH/control/postinst" || fail "postinst does not parse"
 # Qt platform plugins, the font and the time zone data are loaded at run time, so ldd cannot
 # see them.
 declared() { [[ "$DEPENDS" == *", $1"[\ ,]* ]]; }
-direct=$(for b in "$ROOT"/usr/bin/*; do readelf -d "$b" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'; done | sort -u)
+PROGRAMS="apposync arrivo paygate termset migrel clinicdb catsim"
+direct=$(for p in $PROGRAMS; do readelf -d "$ROOT/usr/bin/$p" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'; done | sort -u)
 for soname in $direct; do
     path=$(ldconfig -p | awk -v s="$soname" '$1 == s && /x86-64|x86_64/ {print $NF; exit}')
     [ -n "$path" ] || path=$(ldconfig -p | awk -v s="$soname" '$1 == s {print $NF; exit}')
@@ -77,7 +78,7 @@ while IFS= read -r file; do
     done
     [ $listed = 1 ] || fail "the package holds $path, which the README's table does not list"
 done < <(cd "$ROOT" && find . ! -type d)
-for program in apposync arrivo paygate termset migrel clinicdb catsim; do
+for program in $PROGRAMS corvane-arrivo-kiosk; do
     [ -x "$ROOT/usr/bin/$program" ] || fail "$program is not an executable in /usr/bin"
 done
 grep -q '/etc/corvane' "$SCRATCH/control/postinst" &&

@@ -25,6 +25,11 @@ while IFS= read -r -d '' entry; do
     [ -f "$PACKAGING/icons/$icon.svg" ] || fail "$entry: no icon $icon.svg in packaging/icons"
     program=$(sed -n 's/^TryExec=//p' "$entry")
     [[ "$programs" == *" $program "* ]] || fail "$entry: TryExec=$program is not an installed program"
+    # Every Exec (the entry's and its actions') starts an installed program or session script.
+    while read -r command _; do
+        [[ "$programs" == *" $command "* ]] || [ -x "$PACKAGING/session/$command" ] ||
+            fail "$entry: Exec=$command is neither an installed program nor a session script"
+    done < <(sed -n 's/^Exec=//p' "$entry")
     grep -q '^Name\[ja\]=' "$entry" || fail "$entry: no Japanese name"
 done < <(find "$PACKAGING" -name '*.desktop' -print0)
 
