@@ -7,6 +7,7 @@
 //   build/bin/bench_engine [files]
 #include <sql.h>
 #include <sqlext.h>
+#include <sqlucode.h>
 
 #include <chrono>
 #include <cstdio>
@@ -161,14 +162,22 @@ Clock::duration Replay(const WebDb& db, const std::string& connect,
     SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     SQLAllocHandle(SQL_HANDLE_DBC, env, &dbc);
     (void)db;
-    if (!SQL_SUCCEEDED(SQLDriverConnect(dbc, nullptr, (SQLCHAR*)connect.c_str(), SQL_NTS, nullptr,
-                                        0, nullptr, SQL_DRIVER_NOPROMPT)))
+    // The session talks UTF-16 to the driver over a utf8mb4 connection; so does the bare loop,
+    // with the texts converted before the clock starts.
+    std::u16string wideConnect = platform::Cp932ToUtf16(connect);
+    if (!SQL_SUCCEEDED(SQLDriverConnectW(dbc, nullptr, (SQLWCHAR*)wideConnect.c_str(), SQL_NTS,
+                                         nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT)))
         throw std::runtime_error("bare connect failed");
+    std::vector<std::u16string> wide;
+    for (const std::string& s : statements)
+        wide.push_back(platform::Cp932ToUtf16(s));
     const auto t0 = Clock::now();
-    for (const std::string& s : statements) {
+    for (size_t i = 0; i < wide.size(); ++i) {
+        const std::string& s = statements[i];
         SQLHSTMT st;
         SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st);
-        if (!SQL_SUCCEEDED(SQLExecDirect(st, (SQLCHAR*)s.c_str(), (SQLINTEGER)s.size()))) {
+        if (!SQL_SUCCEEDED(
+                SQLExecDirectW(st, (SQLWCHAR*)wide[i].c_str(), (SQLINTEGER)wide[i].size()))) {
             SQLCHAR state[6] = {}, text[512] = {};
             SQLINTEGER native = 0;
             SQLSMALLINT len = 0;

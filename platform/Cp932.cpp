@@ -74,6 +74,69 @@ template <typename Skip> std::string Convert(bool toUtf8, std::string_view in, S
     return out;
 }
 
+// Valid UTF-8 (as iconv writes it) -> UTF-16.
+std::u16string Utf8ToUtf16(std::string_view utf8) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const unsigned char c = static_cast<unsigned char>(utf8[i]);
+        const std::size_t n = Utf8SequenceLength(c);
+        if (n == 1 || i + n > utf8.size()) {
+            out.push_back(c < 0x80 ? c : u'?');
+            ++i;
+            continue;
+        }
+        char32_t cp = c & (n == 2 ? 0x1F : n == 3 ? 0x0F : 0x07);
+        for (std::size_t k = 1; k < n; ++k)
+            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+        i += n;
+    }
+    return out;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(static_cast<char>(cp));
+    } else if (cp < 0x800) {
+        out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+    }
+}
+
+std::string Utf16ToUtf8(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size() * 3);
+    for (std::size_t i = 0; i < utf16.size(); ++i) {
+        const char16_t u = utf16[i];
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+            utf16[i + 1] <= 0xDFFF) {
+            AppendUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (utf16[i + 1] - 0xDC00));
+            ++i;
+        } else if (u >= 0xD800 && u <= 0xDFFF) {
+            out.push_back('?');
+        } else {
+            AppendUtf8(out, u);
+        }
+    }
+    return out;
+}
+
 } // namespace
 
 bool IsLeadByte(unsigned char c) {
@@ -101,6 +164,14 @@ std::string Utf8ToCp932(std::string_view utf8) {
         }
         return n;
     });
+}
+
+std::u16string Cp932ToUtf16(std::string_view cp932) {
+    return Utf8ToUtf16(Cp932ToUtf8(cp932));
+}
+
+std::string Utf16ToCp932(std::u16string_view utf16) {
+    return Utf8ToCp932(Utf16ToUtf8(utf16));
 }
 
 std::size_t Cp932CutLength(std::string_view text, std::size_t maxBytes) {

@@ -20,6 +20,14 @@ std::string Cp932ToUtf8(std::string_view cp932);
 // UTF-8 -> CP932. Characters CP932 cannot hold (and invalid UTF-8) become '?'.
 std::string Utf8ToCp932(std::string_view utf8);
 
+// CP932 -> UTF-16, with the replacements of Cp932ToUtf8: one '?' per character that does not
+// convert, and a lead byte followed by a trail byte always counts as one character, so a 0x5C
+// trail byte never comes out as a backslash.
+std::u16string Cp932ToUtf16(std::string_view cp932);
+
+// UTF-16 -> CP932, with the replacements of Utf8ToCp932; a lone surrogate becomes '?'.
+std::string Utf16ToCp932(std::u16string_view utf16);
+
 // Length of the longest prefix of at most maxBytes bytes that does not end inside a double-byte
 // character.
 std::size_t Cp932CutLength(std::string_view text, std::size_t maxBytes);

@@ -6,10 +6,7 @@ AgentCycle::AgentCycle(WebSession& web, OperationLog& log, const IClock& clock, 
     : m_web(web), m_log(log), m_clock(clock), m_state(state) {}
 
 AgentCycle::Outcome AgentCycle::Run() {
+    // The engine says itself why the web server could not be reached.
     const CycleOutcome done = SyncCycle(m_web, m_log, m_clock, m_state).Run();
-    // The engine ends the cycle quietly when the server cannot be reached; the window's list is
-    // the only place staff see that, so say why.
-    if (done.localOpened && !done.webOpened && !m_web.Database().LastConnectError().empty())
-        m_log.WriteLog(OperationLog::SqlError, m_web.Database().LastConnectError());
     return {done.localOpened, done.webOpened};
 }

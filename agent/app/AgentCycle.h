@@ -1,7 +1,6 @@
 #pragma once
-// One synchronisation cycle as the main window runs it: the engine's cycle, plus a category 8
-// line with the driver's text when the web server could not be reached at all (the engine ends
-// such a cycle without a line, and the window's list is all staff see).
+// One synchronisation cycle as the main window runs it: the engine's cycle, which logs a failed
+// connect itself (category 8, host, port and the driver's text).
 #include "agent/core/IClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/EngineState.h"

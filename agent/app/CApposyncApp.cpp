@@ -4,6 +4,7 @@
 #include "agent/app/StartMode.h"
 #include "agent/core/AgentSettings.h"
 #include "agent/core/CDBException.h"
+#include "agent/core/SettingsFileCheck.h"
 #include "agent/core/WebSettings.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
 #include "outside/pelmodb/CReservationDB.h"
@@ -24,6 +25,7 @@ bool CApposyncApp::AcquireInstance(int mode) {
 }
 
 void CApposyncApp::LoadSettings() {
+    m_settingsProblems = SettingsFileProblems();
     AgentSettings::SetProfileFile("");
     m_databaseFolder = AgentSettings::DatabaseFolder();
 

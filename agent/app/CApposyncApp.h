@@ -4,6 +4,7 @@
 // in through IStartupUi.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "agent/core/WebSession.h"
 #include "platform/SingleInstance.h"
@@ -29,8 +30,11 @@ public:
     // it.
     bool AcquireInstance(int mode);
     // Makes "Apposync.ini" the profile file and reads the connection values (USER and PASS
-    // deciphered) and the clinic code.
+    // deciphered) and the clinic code; notes what is wrong with the settings files.
     void LoadSettings();
+    // Lines naming a missing, unreadable or empty settings file (SettingsFileProblems), as
+    // LoadSettings found them; empty when the files are usable.
+    const std::vector<std::string>& SettingsProblems() const { return m_settingsProblems; }
 
     int Mode() const { return m_mode; }
     WebSession& Web() { return m_web; }
@@ -46,4 +50,5 @@ private:
     WebSession m_web;
     std::string m_databaseFolder;
     std::string m_clinicCode;
+    std::vector<std::string> m_settingsProblems;
 };

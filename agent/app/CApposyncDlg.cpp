@@ -281,7 +281,10 @@ void CApposyncDlg::OnCommand(int id) {
         break;
     case C::kNotice:
     case C::kMenuNotice:
-        NotBuilt("お知らせ");
+        if (m_openNotices)
+            m_controller.RunGuarded([this] { m_openNotices(this); });
+        else
+            NotBuilt("お知らせ");
         break;
     case C::kBulkPatients:
     case C::kMenuBulkPatients:

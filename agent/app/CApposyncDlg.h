@@ -64,6 +64,11 @@ public:
     }
     QProgressBar* BulkProgress() const { return m_progress; }
 
+    // Opens the notice list for button 1003 and menu item 32780, under the controller's busy
+    // guard; until it is set they say they are not part of this build.
+    void SetNoticeOpener(std::function<void(QWidget* parent)> open) {
+        m_openNotices = std::move(open);
+    }
     // Button 1009 and menu item 32777 run `open` (the settings dialog) under the busy guard;
     // until set they say the dialog is not part of this build.
     void SetSettingsDialog(std::function<void()> open) { m_openSettings = std::move(open); }
@@ -118,5 +123,6 @@ private:
     std::string m_bulkFolder;
     std::function<bool(const std::string&)> m_confirmBulk;
     std::function<void()> m_bulkPumpObserver;
+    std::function<void(QWidget*)> m_openNotices;
     std::function<void()> m_openSettings;
 };

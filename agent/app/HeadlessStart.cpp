@@ -7,6 +7,7 @@
 #include "agent/sync/ClinicZoneLines.h"
 #include "agent/sync/HeadlessRunner.h"
 #include "agent/sync/IWebLogTable.h"
+#include "platform/Cp932.h"
 
 #include <csignal>
 #include <ostream>
@@ -55,12 +56,19 @@ int HeadlessStart::Run(bool once, std::ostream& out, std::ostream& err) {
     state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
 
     HeadlessRunner runner(app.Web(), log, clock, state, out);
+    // The zone line first: it says how to read every time stamp that follows.
+    WriteClinicZoneLines(log, platform::StartZoneChoice());
+    if (!app.SettingsProblems().empty()) {
+        // Nothing could be sent with them: say which file and end with a failure.
+        for (const std::string& problem : app.SettingsProblems())
+            log.WriteLog(OperationLog::Error, problem);
+        return 1;
+    }
     struct sigaction sa {};
     sa.sa_handler = OnStopSignal;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
-    WriteClinicZoneLines(log, platform::StartZoneChoice());
     return runner.Run(once);
 }
 
@@ -74,5 +82,10 @@ int HeadlessStart::RunBulk(BulkKind kind, std::ostream& out, std::ostream& err,
         return 1;
     }
     app.LoadSettings();
+    if (!app.SettingsProblems().empty()) {
+        for (const std::string& problem : app.SettingsProblems())
+            err << "apposync: " << platform::Cp932ToUtf8(problem) << "\n";
+        return 1;
+    }
     return RunHeadlessBulkSend(app.Web(), kind, out, replaceProgress);
 }

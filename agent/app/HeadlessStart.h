@@ -25,7 +25,8 @@ public:
 
     // Runs the agent: start-up without dialogs, then cycles 3000 ms apart until SIGINT or
     // SIGTERM (exit 0), or one cycle with once (0 when it opened the local and the web
-    // database, 1 otherwise). 1 as well when another resident agent already runs.
+    // database, 1 otherwise). 1 as well when another resident agent already runs, and when a
+    // settings file is missing, unreadable or empty (its line is printed; no cycle runs).
     static int Run(bool once, std::ostream& out, std::ostream& err);
 
     // One bulk send after the start-up: 0 when every record was walked, 1 when it did not start,

@@ -7,6 +7,7 @@
 #include "agent/app/StartMode.h"
 #include "agent/core/AgentSettings.h"
 #include "agent/core/SystemClock.h"
+#include "agent/dialogs/NoticeDialogs.h"
 #include "agent/dialogs/ReviewModes.h"
 #include "agent/dialogs/SettingModes.h"
 #include "agent/sync/ClinicZoneLines.h"
@@ -34,8 +35,12 @@ void QtStartupUi::ShowMessage(const std::string& text) {
 
 int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) {
     switch (mode) {
+    case StartMode::Notification:
+        return RunNotificationMode(app.Web(), app.DatabaseFolder(), StartMode::PropertyName(mode));
     case StartMode::Setting:
         return RunSettingMode(app.Web(), app.ClinicCode(), StartMode::PropertyName(mode));
+    case StartMode::Patient:
+        return RunPatientMode(app.Web(), app.DatabaseFolder(), key, StartMode::PropertyName(mode));
     case StartMode::Check:
         return RunCheckReservationMode(app.Web(), app.DatabaseFolder(),
                                        StartMode::PropertyName(mode));
@@ -67,6 +72,10 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) 
     CApposyncDlg dlg(controller, log, QSystemTrayIcon::isSystemTrayAvailable());
     window = &dlg;
     dlg.EnableBulkSends(app.Web(), app.DatabaseFolder());
+    dlg.SetNoticeOpener([&](QWidget* parent) {
+        OpenNotificationDialog(parent, app.Web(), log, app.DatabaseFolder(),
+                               state.patientDirectory);
+    });
     dlg.SetSettingsDialog([&] {
         if (OpenSettingDialog(&dlg, app.Web(), app.ClinicCode()))
             state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
@@ -78,7 +87,11 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) 
     QObject::connect(&dlg, &CApposyncDlg::exitRequested, qApp, &QCoreApplication::quit);
     state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
     WriteClinicZoneLines(log, platform::StartZoneChoice());
-    dlg.Initialise(!app.ConfiguredEntryFolder().empty());
+    // A broken settings file is said in the window, which then stays in view.
+    const auto& problems = app.SettingsProblems();
+    dlg.Initialise(problems.empty() && !app.ConfiguredEntryFolder().empty());
+    for (const std::string& problem : problems)
+        log.WriteLog(OperationLog::Error, problem);
     // At log-in the agent may start before the desktop's tray: look again every 2 seconds, up
     // to 60 times, and move into the tray once it is there.
     QTimer trayProbe;

@@ -2,19 +2,21 @@
 
 #include <sql.h>
 #include <sqlext.h>
+#include <sqlucode.h>
+
+#include "agent/core/WideText.h"
 
 namespace {
 
 // First diagnostic record of a handle; empty text when there is none.
 CDBException Diagnose(SQLSMALLINT type, SQLHANDLE handle) {
-    SQLCHAR state[6] = {};
-    SQLCHAR text[SQL_MAX_MESSAGE_LENGTH + 1] = {};
+    SQLWCHAR state[6] = {};
+    SQLWCHAR text[SQL_MAX_MESSAGE_LENGTH + 1] = {};
     SQLINTEGER native = 0;
     SQLSMALLINT len = 0;
-    if (handle &&
-        SQL_SUCCEEDED(SQLGetDiagRec(type, handle, 1, state, &native, text, sizeof text, &len))) {
-        return CDBException(reinterpret_cast<char*>(text), reinterpret_cast<char*>(state),
-                            static_cast<int>(native));
+    if (handle && SQL_SUCCEEDED(SQLGetDiagRecW(type, handle, 1, state, &native, text,
+                                               SQL_MAX_MESSAGE_LENGTH + 1, &len))) {
+        return CDBException(FromWide(text), FromWide(state), static_cast<int>(native));
     }
     return CDBException("Unknown ODBC error", "", 0);
 }
@@ -44,9 +46,9 @@ bool CDatabase::OpenEx(const std::string& connectString, unsigned options) {
         throw Diagnose(SQL_HANDLE_ENV, m_henv);
 
     SQLUSMALLINT completion = (options & noOdbcDialog) ? SQL_DRIVER_NOPROMPT : SQL_DRIVER_COMPLETE;
-    SQLRETURN rc = SQLDriverConnect(
-        dbc, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(connectString.c_str())), SQL_NTS,
-        nullptr, 0, nullptr, completion);
+    WideText connect(connectString);
+    SQLRETURN rc = SQLDriverConnectW(dbc, nullptr, connect.Data(), connect.Length(), nullptr, 0,
+                                     nullptr, completion);
     if (SQL_SUCCEEDED(rc)) {
         m_hdbc = dbc;
         return true;
@@ -75,6 +77,7 @@ void CDatabase::Close() {
 
 CDBException CDatabase::MakeException(short handleType, void* handle) {
     CDBException e = Diagnose(handleType, handle);
+    m_lastError = e.m_strError;
     if (e.IsLostConnection() && m_onLost)
         m_onLost();
     return e;
@@ -85,7 +88,8 @@ void CDatabase::RequireOpen() {
         return;
     if (m_onLost)
         m_onLost();
-    throw CDBException("Connection not open", "08003", 0);
+    m_lastError = "Connection not open";
+    throw CDBException(m_lastError, "08003", 0);
 }
 
 void CDatabase::ExecuteSQL(const std::string& sql) {
@@ -93,8 +97,8 @@ void CDatabase::ExecuteSQL(const std::string& sql) {
     SQLHSTMT st = SQL_NULL_HSTMT;
     if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_STMT, m_hdbc, &st)))
         throw MakeException(SQL_HANDLE_DBC, m_hdbc);
-    SQLRETURN rc = SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.data())),
-                                 static_cast<SQLINTEGER>(sql.size()));
+    WideText statement(sql);
+    SQLRETURN rc = SQLExecDirectW(st, statement.Data(), statement.Length());
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
         CDBException e = MakeException(SQL_HANDLE_STMT, st);
         SQLFreeHandle(SQL_HANDLE_STMT, st);

@@ -1,6 +1,7 @@
 #pragma once
-// One ODBC connection. Statements are CP932 text sent as they stand; errors arrive as
-// CDBException carrying the driver's message. Not copyable; used on one thread.
+// One ODBC connection. Statements are CP932 text; they reach the driver as UTF-16 through the
+// wide calls (see WideText.h), so the connect string must ask for a Unicode character set.
+// Errors arrive as CDBException carrying the driver's message. Not copyable; used on one thread.
 #include <functional>
 #include <string>
 
@@ -49,10 +50,17 @@ public:
     // handleType is an ODBC handle type (SQL_HANDLE_DBC / SQL_HANDLE_STMT).
     CDBException MakeException(short handleType, void* handle);
 
+    // The text of the last error raised by a statement on this connection since
+    // ClearLastError, also when its caller caught it; empty when there was none. Lets the cycle
+    // say why an exchange that handles its own errors failed.
+    const std::string& LastError() const { return m_lastError; }
+    void ClearLastError() { m_lastError.clear(); }
+
 private:
     void* m_henv = nullptr;
     void* m_hdbc = nullptr;
     unsigned m_queryTimeout = 0;
     std::function<void()> m_onLost;
     std::string m_lastConnectError;
+    std::string m_lastError;
 };

@@ -8,6 +8,8 @@
 #include <strings.h>
 
 #include "agent/core/CDatabase.h"
+#include "agent/core/WideText.h"
+#include "platform/Cp932.h"
 
 namespace {
 
@@ -33,6 +35,17 @@ bool GetBytes(SQLHSTMT st, SQLUSMALLINT col, SQLSMALLINT cType, std::string& out
         if (rc == SQL_SUCCESS)
             return true;
     }
+}
+
+// Reads a whole text field and gives it as CP932; false for NULL. The bytes are taken as they
+// come over the utf8mb4 connection: the driver's UTF-16 fetch reports wrong lengths for some
+// texts (it cut "ペニシリン" to four characters).
+bool GetText(SQLHSTMT st, SQLUSMALLINT col, std::string& out, CDatabase* db) {
+    std::string utf8;
+    if (!GetBytes(st, col, SQL_C_BINARY, utf8, db))
+        return false;
+    out = platform::Utf8ToCp932(utf8);
+    return true;
 }
 
 // "YYYY-MM-DD", "YYYY-MM-DD HH:MM:SS[.ffffff]" or "[-]HHH:MM:SS[.ffffff]" as the server prints
@@ -96,8 +109,8 @@ bool CRecordset::Open(unsigned /*openType*/, const std::string& sql, unsigned /*
     SQLSetStmtAttr(st, SQL_ATTR_CURSOR_TYPE, reinterpret_cast<SQLPOINTER>(SQL_CURSOR_FORWARD_ONLY),
                    0);
     SQLSetStmtAttr(st, SQL_ATTR_CONCURRENCY, reinterpret_cast<SQLPOINTER>(SQL_CONCUR_READ_ONLY), 0);
-    SQLRETURN rc = SQLExecDirect(st, reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.data())),
-                                 static_cast<SQLINTEGER>(sql.size()));
+    WideText statement(sql);
+    SQLRETURN rc = SQLExecDirectW(st, statement.Data(), statement.Length());
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA) {
         CDBException e = m_db->MakeException(SQL_HANDLE_STMT, st);
         SQLFreeHandle(SQL_HANDLE_STMT, st);
@@ -107,13 +120,14 @@ bool CRecordset::Open(unsigned /*openType*/, const std::string& sql, unsigned /*
     SQLSMALLINT cols = 0;
     SQLNumResultCols(st, &cols);
     for (SQLUSMALLINT i = 1; i <= cols; ++i) {
-        SQLCHAR name[256] = {};
+        SQLWCHAR name[256] = {};
         SQLSMALLINT nameLen = 0, type = 0, digits = 0, nullable = 0;
         SQLULEN size = 0;
-        SQLDescribeCol(st, i, name, sizeof name, &nameLen, &type, &size, &digits, &nullable);
+        SQLDescribeColW(st, i, name, sizeof name / sizeof name[0], &nameLen, &type, &size, &digits,
+                        &nullable);
         SQLLEN isUnsigned = SQL_FALSE;
-        SQLColAttribute(st, i, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned);
-        m_columns.push_back({reinterpret_cast<char*>(name), type, isUnsigned == SQL_TRUE});
+        SQLColAttributeW(st, i, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned);
+        m_columns.push_back({FromWide(name), type, isUnsigned == SQL_TRUE});
     }
     Fetch();
     return true;
@@ -233,14 +247,13 @@ void CRecordset::ReadRow() {
         case SQL_WCHAR:
         case SQL_WVARCHAR:
         case SQL_WLONGVARCHAR:
-            // The driver converts wide text to the connection's character set (cp932).
-            if (text(SQL_C_CHAR)) {
+            if (GetText(st, col, bytes, m_db)) {
                 v.m_dwType = DBVT_WSTRING;
                 v.m_str = std::move(bytes);
             }
             break;
         default:
-            if (text(SQL_C_CHAR)) {
+            if (GetText(st, col, bytes, m_db)) {
                 v.m_dwType = DBVT_ASTRING;
                 v.m_str = std::move(bytes);
             }

@@ -2,6 +2,8 @@
 
 #include <thread>
 
+#include "platform/Cp932.h"
+
 namespace {
 
 std::string ConnectValue(const std::string& v) {
@@ -31,7 +33,7 @@ std::string WebSession::ConnectString() const {
     return "Driver=" + m_values.driver + ";DATABASE=" + ConnectValue(m_values.database) +
            ";PORT=" + std::to_string(m_values.port) + ";SERVER=" + ConnectValue(m_values.host) +
            ";UID=" + ConnectValue(m_values.user) + ";PWD=" + ConnectValue(m_values.password) +
-           ";CHARSET=cp932;CONN_TIMEOUT=" + std::to_string(m_values.connectTimeoutSeconds) + ";";
+           ";CHARSET=utf8mb4;CONN_TIMEOUT=" + std::to_string(m_values.connectTimeoutSeconds) + ";";
 }
 
 bool WebSession::OpenWebConnection() {
@@ -56,4 +58,20 @@ bool WebSession::OpenWebConnection() {
             m_sleep(kPause);
     }
     return false;
+}
+
+std::string WebSession::ConnectFailureText(const std::string& driverText) const {
+    std::string text = platform::J("Webデータベース(") + m_values.host + ":" +
+                       std::to_string(m_values.port) + platform::J(")に接続できません");
+    if (driverText.empty())
+        return text;
+    std::string detail = driverText;
+    // Short passwords are left alone: masking every "a" of a message would hide the message.
+    const std::string& password = m_values.password;
+    if (password.size() >= 4) {
+        for (size_t at = detail.find(password); at != std::string::npos;
+             at = detail.find(password, at + 3))
+            detail.replace(at, password.size(), "***");
+    }
+    return text + ": " + detail;
 }

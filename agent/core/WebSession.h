@@ -21,8 +21,9 @@ public:
     const WebConnectionValues& Values() const { return m_values; }
     void SetValues(WebConnectionValues values) { m_values = std::move(values); }
 
-    // "Driver=...;DATABASE=...;PORT=...;SERVER=...;UID=...;PWD=...;CHARSET=cp932;CONN_TIMEOUT=N;"
+    // "Driver=...;DATABASE=...;PORT=...;SERVER=...;UID=...;PWD=...;CHARSET=utf8mb4;CONN_TIMEOUT=N;"
     // Values holding ';', '{', '}' or outer blanks are braced so they cannot change the string.
+    // The texts stay CP932 for the callers; CDatabase converts them at the driver's edge.
     std::string ConnectString() const;
 
     // Closes an open connection, then tries up to five times, 300 ms apart, setting the query
@@ -31,6 +32,11 @@ public:
     // tries one to four only lead to the next try).
     bool OpenWebConnection();
     void Close() { m_db.Close(); }
+
+    // The log text of a connect that failed with the driver's text (empty when the driver gave
+    // none): host and port, then the driver's text. The password never appears in it, even if a
+    // driver were to echo it.
+    std::string ConnectFailureText(const std::string& driverText) const;
 
     // Raised when the connection was found lost (by the log or by any failing call on it);
     // the cycle opens the connection again before its next step.

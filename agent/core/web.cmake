@@ -12,5 +12,6 @@ add_library(agent_web STATIC
     ${CMAKE_CURRENT_LIST_DIR}/WebSchema.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WebSession.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WebSettings.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/WideText.cpp
 )
 target_link_libraries(agent_web PUBLIC suite_options platform agent_core PRIVATE PkgConfig::ODBC)

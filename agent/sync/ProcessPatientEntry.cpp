@@ -1,5 +1,7 @@
 #include "agent/sync/ProcessPatientEntry.h"
 
+#include "agent/sync/EntryFileKey.h"
+
 #include "agent/sync/PublishPatient.h"
 #include "agent/sync/RecordText.h"
 #include "platform/Cp932.h"
@@ -7,16 +9,6 @@
 using platform::J;
 
 namespace {
-
-// The file name without folder and extension.
-std::string PatientKeyOf(const std::string& path) {
-    const size_t slash = path.find_last_of('/');
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos)
-        name.erase(dot);
-    return name;
-}
 
 std::string OutcomeWord(int result) {
     switch (result) {
@@ -34,7 +26,7 @@ std::string OutcomeWord(int result) {
 } // namespace
 
 bool ProcessPatientEntry(SyncContext& ctx, const std::string& path) {
-    const std::string key = PatientKeyOf(path);
+    const std::string key = EntryFileStem(path);
     if (key.empty())
         return true;
     CPatientDB& patient = ctx.tables.patient;

@@ -14,6 +14,13 @@ void PublishHospitalInfo(SyncContext& ctx) {
     const LocalDateTime now = ctx.clock.LocalNow();
 
     const std::string code = ctx.clinicCode;
+    if (code.empty()) {
+        // The web row is keyed by the code: without one there is no row to write (a NULL code
+        // is refused by the web database every cycle).
+        ctx.log.WriteLog(OperationLog::Error,
+                         J("クリニックコードが設定されていないため、施設情報を送信しません"));
+        return;
+    }
     const std::string name = AgentSettings::ClinicName();
     const std::string phone = AgentSettings::ClinicTel();
     const std::string idTitle = AgentSettings::Get(keys::kHospitalId);

@@ -4,17 +4,34 @@
 #include <exception>
 
 #include "agent/core/AgentSettings.h"
+#include "agent/sync/EntryFileKey.h"
 #include "agent/sync/ProcessAppointmentEntry.h"
 #include "agent/sync/ScanEntryFolder.h"
 #include "agent/sync/SyncSteps.h"
 #include "outside/pelmodb/COwnerDB.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
+#include "outside/pelmodb/PelmoStatus.h"
 #include "outside/tools/CTools.h"
+#include "platform/Cp932.h"
 
 namespace {
 
 // Thrown inside a cycle to give up its remaining steps (already logged).
 struct AbandonCycle {};
+
+// Opens the web connection; a failure is logged as "SQLエラー" with host, port and the driver's
+// text (the log's de-duplication keeps a server that stays down to one line).
+bool OpenLogged(WebSession& web, OperationLog& log) {
+    try {
+        if (web.OpenWebConnection())
+            return true;
+        log.WriteLog(OperationLog::SqlError,
+                     web.ConnectFailureText(web.Database().LastConnectError()));
+    } catch (const CDBException& e) {
+        log.WriteLog(OperationLog::SqlError, web.ConnectFailureText(e.m_strError));
+    }
+    return false;
+}
 
 class CycleRun {
 public:
@@ -27,9 +44,9 @@ public:
     }
 
     // Opens the connection again when it was found lost. A server that cannot be reached gives
-    // up the cycle: every later step would fail the same way, each after five tries.
+    // up the cycle (logged): every later step would fail the same way, each after five tries.
     void Reconnect() {
-        if (m_ctx.web.ReconnectNeeded() && !m_ctx.web.OpenWebConnection())
+        if (m_ctx.web.ReconnectNeeded() && !OpenLogged(m_ctx.web, m_ctx.log))
             throw AbandonCycle{};
     }
 
@@ -58,10 +75,30 @@ public:
     }
 
     void RunEntryFile(EntryProcessor process, const std::string& path) {
-        Guarded(true, [&] {
-            if (process(m_ctx, path))
+        Reconnect();
+        CDatabase& db = m_ctx.web.Database();
+        db.ClearLastError();
+        std::string error;
+        try {
+            if (process(m_ctx, path)) {
                 CTools::FileRemove(path); // a file another program took already is fine
-        });
+                return;
+            }
+            error = db.LastError();
+        } catch (const CDBException& e) {
+            m_ctx.log.WriteLog(OperationLog::SqlError, e.m_strError);
+            error = e.m_strError;
+        }
+        // A lost connection is no fault of the file: the next file reconnects first.
+        if (m_ctx.web.ReconnectNeeded())
+            return;
+        std::string text = platform::J("エントリファイルを送信できません: ") + EntryFileName(path);
+        const std::string key = EntryFileKey(path);
+        if (!key.empty())
+            text += " (" + key + ")";
+        if (!error.empty())
+            text += " " + error;
+        m_ctx.log.WriteLog(error.empty() ? OperationLog::Error : OperationLog::SqlError, text);
     }
 
 private:
@@ -108,17 +145,15 @@ CycleOutcome SyncCycle::Run() {
                         {},    {},    {},      hidePaymant, false};
         {
             CPelmoDBSys sys(folder);
-            sys.GetClinicCode(ctx.clinicCode);
+            if (sys.GetClinicCode(ctx.clinicCode) != PelmoStatus::kOk) {
+                ctx.clinicCode.clear();
+                m_log.WriteLog(OperationLog::Error, sys.GetLastDBErr());
+            }
         }
         ScanEntryFolder(ctx);
 
-        try {
-            if (!m_web.OpenWebConnection())
-                return outcome;
-        } catch (const CDBException& e) {
-            m_log.WriteLog(OperationLog::SqlError, e.m_strError);
+        if (!OpenLogged(m_web, m_log))
             return outcome;
-        }
         outcome.webOpened = true;
 
         CycleRun run(ctx, m_observer);

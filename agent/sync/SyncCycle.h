@@ -5,8 +5,9 @@
 //   2. read HIDE_PAYMANT and SHOWID_CUT; open the cycle's local tables;
 //   3. ScanEntryFolder (trigger file "Setting", entry lists) - before the web, so the trigger is
 //      consumed even when the web database is down;
-//   4. open the web connection (a database error is logged as "SQLエラー"; an unreachable
-//      server ends the cycle without a line); every entry file then stays for the next cycle;
+//   4. open the web connection; a failure (unreachable server or database error) is logged as
+//      "SQLエラー" with host, port and the driver's text, and every entry file stays for the next
+//      cycle;
 //   5. WebSetupSteps, then WebToLocalSteps with the first-cycle flag, then firstCycle := false;
 //   6. patient, payment, treatment and notice entry files (EntrySteps), each deleted when its
 //      processor reports success; payment files are deleted unread while HIDE_PAYMANT is set;
@@ -17,6 +18,9 @@
 // Before every step and every entry file the connection is opened again when the session's
 // reconnect flag is raised. A database error that leaves a step (including the fifth failed
 // reconnect) is logged and abandons the rest of the cycle; entry files not yet done stay.
+// An entry file whose processor fails while the connection holds is logged with its name, its
+// key line and the driver's text, stays in the folder, and the next file is processed: one bad
+// file never holds up the others.
 //
 // The session, log, clock and state belong to the caller and must outlive the cycle object.
 // The constructor routes the log's lost-connection notice to the session's reconnect flag.

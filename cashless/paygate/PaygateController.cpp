@@ -10,6 +10,7 @@
 #include "platform/Profile.h"
 
 #include <fcntl.h>
+#include <optional>
 #include <unistd.h>
 
 using platform::J;
@@ -81,6 +82,12 @@ std::string PaygateController::LogFolder() const {
     return RequestFolder() + "log/";
 }
 
+std::int64_t PaygateController::AmountLimit() const {
+    const int limit = platform::GetProfileInt(m_profile, "Cashless", "AmountLimit",
+                                              static_cast<int>(kDefaultAmountLimit));
+    return limit < 1 ? kDefaultAmountLimit : limit;
+}
+
 std::string PaygateController::Button2Text() const {
     return m_pending != -1 ? J("決済処理停止") : J("閉じる");
 }
@@ -135,12 +142,29 @@ void PaygateController::Purge() {
         if (f.hidden || f.system)
             continue;
         const std::string path = folder + f.name;
+        // Requests, sales and answers of an earlier run leave a trace before they go, so the
+        // front desk can check the terminal and the practice software.
+        PaymentRequest request;
+        std::string trace;
         if (EndsWithNoCase(f.name, ".pro")) {
             // A sale was running when the last run ended: its answer never reached the
-            // practice software. Keep a trace so the front desk can check the terminal.
-            PaymentRequest request;
+            // practice software.
             request.Read(path);
-            AddRow(request, J("中断(") + BaseName(f.name) + ")");
+            trace = J("中断(") + BaseName(f.name) + ")";
+        } else if (EndsWithNoCase(f.name, ".dat")) {
+            // A request that was never taken up: nothing was charged.
+            request.Read(path);
+            trace = J("未処理(") + BaseName(f.name) + ")";
+        } else if (EndsWithNoCase(f.name, ".fin") || EndsWithNoCase(f.name, ".err")) {
+            // An answer the practice software never collected.
+            std::optional<int> code;
+            request.ReadAnswer(path, code);
+            trace = J("未回収(") + BaseName(f.name) + ")";
+            if (code)
+                trace += " " + PaygateTexts::ResultCell(*code);
+        }
+        if (!trace.empty()) {
+            AddRow(request, trace);
             if (m_log)
                 WriteCsvLog(m_rows.front());
         }
@@ -188,11 +212,16 @@ void PaygateController::Tick() {
         AddRow(request, J("処理中"));
         m_pending = 0; // Button 2 reads "決済処理停止" from here on
 
-        if (!request.valid) {
-            // Numbers beyond the terminal's range never go to the terminal.
-            ShowStatus(cat::kIllegal);
+        const std::string problem = request.AmountProblem(AmountLimit());
+        if (!problem.empty() || !request.valid) {
+            // Absurd amounts and numbers beyond the terminal's range never go to the terminal:
+            // answered as an illegal argument without touching the control.
+            if (problem.empty())
+                ShowStatus(cat::kIllegal);
+            else
+                ShowText(std::to_string(cat::kIllegal), problem);
             Finish(cat::kIllegal);
-            ResetTerminal();
+            m_pending = -1;
             return;
         }
         int r = StartSale(request);

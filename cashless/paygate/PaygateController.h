@@ -5,6 +5,8 @@
 //
 // Files: requests "<base>.dat" in <database>/Cashless/ are renamed to "<base>.pro" while their
 // sale runs and then to "<base>.fin" (code 0) or "<base>.err" with "$RESULT=<code>" appended.
+// Requests with absurd amounts (PaymentRequest::AmountProblem) are answered with 106 at once and
+// never reach the terminal.
 #include "cashless/cat/CatEvents.h"
 
 #include <array>
@@ -25,8 +27,9 @@ public:
     PaygateController(std::string profile, CCat1& cat, const Clock& clock);
     ~PaygateController() override;
 
-    // Window opening: reads [Cashless] Log and Type, purges the request folder (recording
-    // interrupted sales) and starts the poll timer.
+    // Window opening: reads [Cashless] Log and Type, purges the request folder (a list row and a
+    // CSV line for each request, interrupted sale and uncollected answer it removes) and starts
+    // the poll timer.
     void Open();
     // The poll timer's tick; does nothing while the timer is stopped.
     void Tick();
@@ -43,6 +46,11 @@ public:
     bool LogChecked() const { return m_log; }
     // The user edited the status message field (typing "test" turns on test mode).
     void SetStatusMessage(const std::string& text) { m_statusMessage = text; }
+
+    // [Cashless] AmountLimit, read at each request: the highest total (amount plus tax) sent to
+    // the terminal; a larger one is refused with 106. Missing or below 1: kDefaultAmountLimit.
+    std::int64_t AmountLimit() const;
+    static constexpr std::int64_t kDefaultAmountLimit = 9999999;
 
     std::string DatabaseFolder() const; // [GLOBAL] DATABASE with a trailing '/', or ""
     std::string RequestFolder() const;  // <database>/Cashless/

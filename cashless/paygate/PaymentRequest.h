@@ -2,6 +2,8 @@
 // One payment request file as the practice software writes it: CP932 text, one value per line
 // (CR LF or LF), of which the first eight lines count. A missing line keeps its default.
 #include <cstdint>
+#include <iosfwd>
+#include <optional>
 #include <string>
 
 class PaymentRequest {
@@ -18,6 +20,9 @@ public:
     // False when a number line does not fit a 32-bit signed value: such a request must not
     // reach the terminal. The number fields then hold the saturated values read.
     bool valid = true;
+    // False when the amount (tax) line is there but is not a plain decimal number.
+    bool amountPlain = true;
+    bool taxPlain = true;
 
     // Reads the file; false when it cannot be opened. Lines are read up to kMaxLineBytes each
     // (the rest of a longer line is skipped); the text lines are cut to kMaxTextBytes without
@@ -25,13 +30,32 @@ public:
     // give a request that can be shown and logged.
     bool Read(const std::string& path);
 
+    // Reads an answer file (".fin", ".err"): the request before the "$RESULT=<code>" appended to
+    // it, and that code (nullopt when the file carries none). False when it cannot be opened.
+    bool ReadAnswer(const std::string& path, std::optional<int>& code);
+
     // The number rule: blanks skipped, optional sign, digits up to the first other byte; no
-    // digits gives 0. Values beyond +-2^62 saturate.
+    // digits gives 0. Values beyond +-(2^62 - 1) saturate.
     static std::int64_t ParseNumber(const std::string& line);
+
+    // Blanks, an optional sign, at least one digit, blanks, and nothing else: "1,000", "1e3"
+    // and binary bytes are not amounts. A line of blanks only counts as a missing line (0).
+    static bool IsPlainNumber(const std::string& line);
+
+    // Why the amounts must not reach the terminal, as the status message shows it (CP932); empty
+    // when they may. Refused: an amount or tax line that is not a plain number, a negative amount
+    // or tax, a total of 0 (except kind 10000, which runs terminal functions rather than a sale)
+    // and a total above `limit`.
+    std::string AmountProblem(std::int64_t limit) const;
 
     // Amount plus tax as shown in the list (cannot overflow: both are saturated).
     std::int64_t DisplayTotal() const { return amount + taxOthers; }
 
     static constexpr std::size_t kMaxLineBytes = 64 * 1024;
     static constexpr std::size_t kMaxTextBytes = 255;
+    static constexpr std::int64_t kTerminalFunctions = 10000; // kind without a sale
+
+private:
+    // Reads the lines of `in` up to `limit` bytes.
+    void ReadLines(std::istream& in, std::uint64_t limit);
 };

@@ -1,11 +1,13 @@
 // The payment bridge against the real simulated terminal.
 #include "PaygateBench.h"
 #include "cashless/paygate/PaygateTexts.h"
+#include "cashless/paygate/PaymentRequest.h"
 #include "platform/Cp932.h"
 #include "platform/FileOps.h"
 #include "platform/Profile.h"
 
 #include <gtest/gtest.h>
+#include <map>
 
 using platform::J;
 
@@ -72,7 +74,7 @@ TEST(PaygateController, TakesOneRequestAtATimeInListingOrder) {
     PaygateBench b;
     b.StartTerminal("slow:300");
     b.ctl.Open();
-    b.Drop("one.dat", "2");
+    b.Drop("one.dat", "2\n300");
     b.Drop("two.dat", "1\n5\n");
     std::string first = platform::FindFiles(b.m_requests, "*.dat").front().name;
     std::string second = first == "one.dat" ? "two" : "one";
@@ -92,13 +94,13 @@ TEST(PaygateController, TakesOneRequestAtATimeInListingOrder) {
     EXPECT_TRUE(b.Exists(second + ".fin"));
     ASSERT_EQ(b.ctl.Rows().size(), 2u);
 
-    // The one-line request "2": debit, amount 0, tax 0, and the sale is still attempted.
+    // The request "2", "300" without a last line break: debit, amount 300, tax 0.
     std::string out = b.terminal->Output();
-    EXPECT_NE(out.find("medium=2 amount=0 tax=0"), std::string::npos) << out;
-    EXPECT_EQ(b.Read("one.fin"), "2$RESULT=0"); // glued to a last line without a break
+    EXPECT_NE(out.find("medium=2 amount=300 tax=0"), std::string::npos) << out;
+    EXPECT_EQ(b.Read("one.fin"), "2\n300$RESULT=0"); // glued to a last line without a break
     const auto& oneRow = first == "one" ? b.ctl.Rows()[1] : b.ctl.Rows()[0];
     EXPECT_EQ(oneRow[4], J("デビット"));
-    EXPECT_EQ(oneRow[3], "0");
+    EXPECT_EQ(oneRow[3], "300");
 }
 
 TEST(PaygateController, FailuresAnswerWithTheirCodeAndMessage) {
@@ -194,12 +196,13 @@ TEST(PaygateController, TestModeAnswersWithoutTheTerminal) {
     EXPECT_EQ(b.terminal->Output().find("CLAIM"), std::string::npos);
 }
 
-TEST(PaygateController, PurgeAtStartKeepsHiddenFilesTheLogAndATraceOfLostSales) {
+TEST(PaygateController, PurgeAtStartKeepsHiddenFilesTheLogAndATraceOfEveryLeftover) {
     PaygateBench b;
     b.Drop("old.dat", "1\n1\n");
     b.Drop("lost.pro", "1\n12000\n345\n0\n0\n0\nP-77\n");
-    b.Drop("done.fin", "1\n$RESULT=0");
-    b.Drop("bad.err", "1\n$RESULT=107");
+    b.Drop("done.fin", "1\n2500\n0\n0\n0\n0\nP-1\n$RESULT=0");
+    b.Drop("bad.err", "2\n700$RESULT=3020"); // the result glued to the last line
+    b.Drop("odd.err", "1\n5\n");             // its result line was never written
     b.Drop(".keep", "x");
     b.Drop("log/2023/12.csv", "old\r\n");
     b.ctl.Open();
@@ -208,14 +211,28 @@ TEST(PaygateController, PurgeAtStartKeepsHiddenFilesTheLogAndATraceOfLostSales) 
     EXPECT_EQ(left[0].name, ".keep");
     EXPECT_EQ(TempDir::Read(b.Req("log/2023/12.csv")), "old\r\n");
 
-    ASSERT_EQ(b.ctl.Rows().size(), 1u);
-    const auto& row = b.ctl.Rows().front();
-    EXPECT_EQ(row[1], "P-77");
-    EXPECT_EQ(row[3], "12,345");
-    EXPECT_EQ(row[5], J("中断(lost)"));
-    EXPECT_EQ(
-        TempDir::Read(b.Req("log/2024/05.csv")),
-        J("\"2024/05/15 10:20:30\",\"P-77\",\"\",\"12,345\",\"クレジット\",\"中断(lost)\"\r\n"));
+    // One row and one CSV line per leftover, whatever order the folder lists them in.
+    std::map<std::string, PaygateController::Row> rows;
+    for (const auto& row : b.ctl.Rows())
+        rows[row[5]] = row;
+    ASSERT_EQ(rows.size(), 5u);
+    const auto& lost = rows[J("中断(lost)")];
+    EXPECT_EQ(lost[1], "P-77");
+    EXPECT_EQ(lost[3], "12,345");
+    EXPECT_EQ(rows[J("未処理(old)")][3], "1");
+    EXPECT_EQ(rows[J("未回収(done) OK")][1], "P-1");
+    EXPECT_EQ(rows[J("未回収(done) OK")][3], "2,500");
+    EXPECT_EQ(rows[J("未回収(bad) NG(3020)")][3], "700");
+    EXPECT_EQ(rows[J("未回収(bad) NG(3020)")][4], J("デビット"));
+    EXPECT_EQ(rows[J("未回収(odd)")][3], "5");
+    const std::string csv = TempDir::Read(b.Req("log/2024/05.csv"));
+    EXPECT_EQ(Count(csv, "\r\n"), 5);
+    EXPECT_NE(
+        csv.find(J(
+            "\"2024/05/15 10:20:30\",\"P-77\",\"\",\"12,345\",\"クレジット\",\"中断(lost)\"\r\n")),
+        std::string::npos)
+        << csv;
+    EXPECT_NE(csv.find(J("\"2,500\",\"クレジット\",\"未回収(done) OK\"\r\n")), std::string::npos);
 }
 
 TEST(PaygateController, CsvLogGoesToTheYearAndMonthFileAndFollowsItsBox) {
@@ -310,13 +327,87 @@ TEST(PaygateController, AbsurdRequestsGetADefinedAnswer) {
     EXPECT_EQ(Count(out, "SALE id="), 1) << out;
     EXPECT_NE(out.find("amount=42"), std::string::npos);
 
-    // Pure garbage: still an answer.
+    // Pure garbage: refused as an illegal argument.
     std::string junk;
     for (int i = 0; i < 4096; ++i)
         junk += static_cast<char>((i * 7919) & 0xff);
     b.Drop("junk.dat", junk);
     b.Run();
-    EXPECT_TRUE(b.Exists("junk.fin") || b.Exists("junk.err"));
+    EXPECT_TRUE(b.Exists("junk.err"));
+    EXPECT_EQ(Count(b.terminal->Output(), "SALE id="), 1);
+}
+
+// Amounts a practice software must never charge: each is answered with 106 at once, listed and
+// logged, and the terminal never sees it. A normal request right after is charged once.
+TEST(PaygateController, AbsurdAmountsAreRefusedWithoutTheTerminal) {
+    PaygateBench b;
+    b.StartTerminal();
+    b.ctl.Open();
+    const std::string bad = J("金額が不正です: ");
+    struct Case {
+        std::string request, why;
+    } cases[] = {
+        {"1\n-1000\n0\n", J("金額が負の値です")},
+        {"1\n1000\n-1000\n", J("税・その他が負の値です")},
+        {"1\n1,000\n0\n", J("2行目(金額)が数字ではありません")},
+        {"1\n1e3\n0\n", J("2行目(金額)が数字ではありません")},
+        {"1\n1000\n10%\n", J("3行目(税・その他)が数字ではありません")},
+        {"", J("合計が0円です")},
+        {"2", J("合計が0円です")},
+        {"1\n0\n0\n", J("合計が0円です")},
+        {"2\n2147483647\n1\n", J("合計が上限(9,999,999円)を超えています")},
+        {"1\n9999999\n1\n", J("合計が上限(9,999,999円)を超えています")},
+        {std::string("\x01\xff\x81\n\x83\x5c\n", 6), J("2行目(金額)が数字ではありません")},
+    };
+    int n = 0;
+    for (const auto& c : cases) {
+        const std::string base = "bad" + std::to_string(++n);
+        b.Drop(base + ".dat", c.request);
+        b.Run();
+        ASSERT_TRUE(b.Exists(base + ".err")) << n;
+        EXPECT_EQ(b.Read(base + ".err"), c.request + "$RESULT=106") << n;
+        EXPECT_EQ(b.ctl.StatusCode(), "106") << n;
+        EXPECT_EQ(b.ctl.StatusMessage(), bad + c.why) << n;
+        EXPECT_EQ(b.ctl.Rows().front()[5], "NG(106)") << n;
+        EXPECT_FALSE(b.ctl.Busy());
+        EXPECT_TRUE(b.ctl.PollTimerRunning());
+    }
+    EXPECT_EQ(Count(TempDir::Read(b.Req("log/2024/05.csv")), "NG(106)"), n);
+    EXPECT_EQ(b.terminal->Output().find("SALE"), std::string::npos) << b.terminal->Output();
+    EXPECT_EQ(b.terminal->Output().find("CLAIM"), std::string::npos) << b.terminal->Output();
+    EXPECT_EQ(Count(b.terminal->Journal(), "APPROVED"), 0);
+
+    // Valid requests are charged as before: blanks around the numbers, a sign, a blank tax line,
+    // exactly the limit, and terminal functions without an amount.
+    struct Good {
+        std::string request, sent;
+    } good[] = {
+        {"1\n 1000 \n\t0\n", "medium=1 amount=1000 tax=0"},
+        {"1\n+1200\n\n", "medium=1 amount=1200 tax=0"},
+        {"3\n9999000\n999\n", "medium=3 amount=9999999 tax=0"},
+        {"10000\n", "medium=10000 amount=0 tax=0"},
+    };
+    int charged = 0;
+    for (const auto& g : good) {
+        const std::string base = "good" + std::to_string(++charged);
+        b.Drop(base + ".dat", g.request);
+        b.Run();
+        ASSERT_TRUE(b.Exists(base + ".fin")) << g.request << b.ctl.StatusMessage();
+        EXPECT_NE(b.terminal->Journal().find(g.sent), std::string::npos) << g.sent;
+    }
+    EXPECT_EQ(Count(b.terminal->Output(), "SALE id="), charged);
+
+    // The limit is a setting of [Cashless], read at each request; nonsense keeps the default.
+    platform::WriteProfileString(b.ini, "Cashless", "AmountLimit", "5000");
+    b.Drop("over.dat", "1\n5001\n");
+    b.Run();
+    EXPECT_TRUE(b.Exists("over.err"));
+    EXPECT_EQ(b.ctl.StatusMessage(), bad + J("合計が上限(5,000円)を超えています"));
+    b.Drop("at.dat", "1\n4000\n1000\n");
+    b.Run();
+    EXPECT_TRUE(b.Exists("at.fin"));
+    platform::WriteProfileString(b.ini, "Cashless", "AmountLimit", "0");
+    EXPECT_EQ(b.ctl.AmountLimit(), 9999999);
 }
 
 TEST(PaygateController, TerminalLostDuringTheSaleAnswersWith111) {
@@ -345,4 +436,28 @@ TEST(PaygateTexts, AmountsAndUnknownCodes) {
     EXPECT_EQ(PaygateTexts::KindName(5), "");
     EXPECT_FALSE(PaygateTexts::MergesTax(10000));
     EXPECT_TRUE(PaygateTexts::MergesTax(1200));
+}
+
+TEST(PaymentRequest, NumbersSaturateWithoutOverflowAndPlainNumbers) {
+    constexpr std::int64_t kBound = (std::int64_t{1} << 62) - 1;
+    EXPECT_EQ(PaymentRequest::ParseNumber("4611686018427387902"), kBound - 1);
+    EXPECT_EQ(PaymentRequest::ParseNumber("4611686018427387903"), kBound);
+    EXPECT_EQ(PaymentRequest::ParseNumber("4611686018427387904"), kBound);
+    // Found by fuzzing: a value just below the bound was multiplied by ten before the check.
+    EXPECT_EQ(PaymentRequest::ParseNumber("00011698452746056547442"), kBound);
+    EXPECT_EQ(PaymentRequest::ParseNumber("-99999999999999999999999"), -kBound);
+    // Found by fuzzing: two saturated amounts overflowed their sum.
+    PaymentRequest both;
+    both.amount = PaymentRequest::ParseNumber(std::string(30, '9'));
+    both.taxOthers = both.amount;
+    EXPECT_EQ(both.DisplayTotal(), 2 * kBound);
+    both.amount = both.taxOthers = -kBound;
+    EXPECT_EQ(both.DisplayTotal(), -2 * kBound);
+    EXPECT_EQ(PaymentRequest::ParseNumber(" \t+12abc"), 12);
+    EXPECT_EQ(PaymentRequest::ParseNumber("x1"), 0);
+
+    for (const char* plain : {"0", " 12 ", "\t+1", "-1", "0012"})
+        EXPECT_TRUE(PaymentRequest::IsPlainNumber(plain)) << plain;
+    for (const char* other : {"", " ", "+", "1 2", "1,000", "1e3", "1.0", "12x", "\x82\x50"})
+        EXPECT_FALSE(PaymentRequest::IsPlainNumber(other)) << other;
 }

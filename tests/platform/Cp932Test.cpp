@@ -50,3 +50,18 @@ TEST(Cp932, LeadBytesAndCuts) {
     EXPECT_EQ(Cp932CutChars(text, 4), text);
     EXPECT_EQ(Cp932CutChars("ab\x83", 3), "ab\x83");
 }
+
+TEST(Cp932, Utf16ForTheWideDatabaseCalls) {
+    // ソ 表 能 with their 0x5C trail bytes, a quote and a backslash.
+    EXPECT_EQ(Cp932ToUtf16("\x83\x5C'\x95\x5C\\\x94\x5C"), u"ソ'表\\能");
+    EXPECT_EQ(Utf16ToCp932(u"ソ'表\\能"), "\x83\x5C'\x95\x5C\\\x94\x5C");
+    // A pair of lead and trail byte that is no character stays one '?': its 0x5C never becomes
+    // a backslash of its own.
+    EXPECT_EQ(Cp932ToUtf16("\x85\x5C'"), u"?'");
+    EXPECT_EQ(Cp932ToUtf16("\x81'"), u"?'");
+    // Outside the basic plane (a surrogate pair) and lone surrogates: one '?' each.
+    EXPECT_EQ(Utf16ToCp932(u"a😀b"), "a?b");
+    EXPECT_EQ(Utf16ToCp932(std::u16string(u"x") + char16_t(0xD800) + u"y" + char16_t(0xDC00)),
+              "x?y?");
+    EXPECT_EQ(Cp932ToUtf16(""), u"");
+}

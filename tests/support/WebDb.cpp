@@ -2,6 +2,7 @@
 
 #include <sql.h>
 #include <sqlext.h>
+#include <sqlucode.h>
 
 #include <atomic>
 #include <cerrno>
@@ -12,6 +13,8 @@
 #include <sstream>
 #include <stdexcept>
 #include <unistd.h>
+
+#include "platform/Cp932.h"
 
 #ifndef SUITE_SOURCE_DIR
 #define SUITE_SOURCE_DIR "."
@@ -24,14 +27,35 @@ std::string Env(const char* name, const char* def) {
     return v && *v ? v : def;
 }
 
+// The helper talks to the driver in UTF-16 over a utf8mb4 connection, like the agent, so that
+// CP932 texts with 0x5C trail bytes can be seeded and read back.
+std::u16string Wide(const std::string& cp932) {
+    return platform::Cp932ToUtf16(cp932);
+}
+
+SQLWCHAR* W(std::u16string& s) {
+    return reinterpret_cast<SQLWCHAR*>(s.data());
+}
+
+std::string Narrow(const SQLWCHAR* text, size_t length) {
+    return platform::Utf16ToCp932(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text), length));
+}
+
 std::string Diag(SQLSMALLINT type, SQLHANDLE h) {
-    SQLCHAR state[6] = {};
-    SQLCHAR text[1024] = {};
+    SQLWCHAR state[6] = {};
+    SQLWCHAR text[1024] = {};
     SQLINTEGER native = 0;
     SQLSMALLINT len = 0;
-    if (SQL_SUCCEEDED(SQLGetDiagRec(type, h, 1, state, &native, text, sizeof text, &len)))
-        return std::string(reinterpret_cast<char*>(state)) + " " + reinterpret_cast<char*>(text);
+    if (SQL_SUCCEEDED(SQLGetDiagRecW(type, h, 1, state, &native, text, 1024, &len)))
+        return Narrow(state, 5) + " " +
+               Narrow(text, std::char_traits<char16_t>::length(reinterpret_cast<char16_t*>(text)));
     return "unknown ODBC error";
+}
+
+SQLRETURN ExecDirect(SQLHSTMT st, const std::string& sql) {
+    std::u16string w = Wide(sql);
+    return SQLExecDirectW(st, W(w), static_cast<SQLINTEGER>(w.size()));
 }
 
 // Statements of a schema file: '--' comment lines dropped, split at ';' ending a line.
@@ -74,8 +98,9 @@ Conn Connect(const std::string& connectString) {
     SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &c.env);
     SQLSetEnvAttr(c.env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     SQLAllocHandle(SQL_HANDLE_DBC, c.env, &c.dbc);
-    SQLRETURN rc = SQLDriverConnect(c.dbc, nullptr, (SQLCHAR*)connectString.c_str(), SQL_NTS,
-                                    nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
+    std::u16string w = Wide(connectString);
+    SQLRETURN rc =
+        SQLDriverConnectW(c.dbc, nullptr, W(w), SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
     if (!SQL_SUCCEEDED(rc)) {
         std::string msg = Diag(SQL_HANDLE_DBC, c.dbc);
         SQLFreeHandle(SQL_HANDLE_DBC, c.dbc);
@@ -100,7 +125,7 @@ void Disconnect(Conn& c) {
 void ExecOn(SQLHDBC dbc, const std::string& sql) {
     SQLHSTMT st = SQL_NULL_HSTMT;
     SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st);
-    SQLRETURN rc = SQLExecDirect(st, (SQLCHAR*)sql.c_str(), static_cast<SQLINTEGER>(sql.size()));
+    SQLRETURN rc = ExecDirect(st, sql);
     std::string msg;
     if (!SQL_SUCCEEDED(rc) && rc != SQL_NO_DATA)
         msg = Diag(SQL_HANDLE_STMT, st);
@@ -121,7 +146,7 @@ void DropStaleDatabases(SQLHDBC dbc) {
     SQLAllocHandle(SQL_HANDLE_STMT, dbc, &st);
     const char* sql = "SELECT schema_name FROM information_schema.schemata "
                       "WHERE schema_name LIKE 'nvweb-t%'";
-    if (SQL_SUCCEEDED(SQLExecDirect(st, (SQLCHAR*)sql, SQL_NTS))) {
+    if (SQL_SUCCEEDED(ExecDirect(st, sql))) {
         char name[256];
         SQLLEN ind = 0;
         while (SQL_SUCCEEDED(SQLFetch(st))) {
@@ -145,7 +170,7 @@ void DropStaleDatabases(SQLHDBC dbc) {
 std::string ServerConnectString(const std::string& database) {
     std::string s = "Driver=" + WebDb::Driver() + ";SERVER=" + WebDb::Host() +
                     ";PORT=" + std::to_string(WebDb::Port()) + ";UID=" + WebDb::User() +
-                    ";PWD=" + WebDb::Password() + ";CHARSET=cp932;CONN_TIMEOUT=5;";
+                    ";PWD=" + WebDb::Password() + ";CHARSET=utf8mb4;CONN_TIMEOUT=5;";
     if (!database.empty())
         s += "DATABASE=" + database + ";";
     return s;
@@ -227,7 +252,7 @@ void WebDb::Exec(const std::string& sql) const {
 std::vector<WebDb::Row> WebDb::Query(const std::string& sql) const {
     SQLHSTMT st = SQL_NULL_HSTMT;
     SQLAllocHandle(SQL_HANDLE_STMT, static_cast<SQLHDBC>(m_dbc), &st);
-    SQLRETURN rc = SQLExecDirect(st, (SQLCHAR*)sql.c_str(), static_cast<SQLINTEGER>(sql.size()));
+    SQLRETURN rc = ExecDirect(st, sql);
     if (!SQL_SUCCEEDED(rc)) {
         std::string msg = Diag(SQL_HANDLE_STMT, st);
         SQLFreeHandle(SQL_HANDLE_STMT, st);
@@ -235,30 +260,43 @@ std::vector<WebDb::Row> WebDb::Query(const std::string& sql) const {
     }
     SQLSMALLINT cols = 0;
     SQLNumResultCols(st, &cols);
+    // Texts are taken as the connection's UTF-8 bytes (the driver's UTF-16 fetch reports wrong
+    // lengths for some texts); other values as the driver prints them.
+    std::vector<bool> text;
+    for (SQLUSMALLINT i = 1; i <= cols; ++i) {
+        SQLLEN type = 0;
+        SQLColAttributeW(st, i, SQL_DESC_CONCISE_TYPE, nullptr, 0, nullptr, &type);
+        text.push_back(type == SQL_CHAR || type == SQL_VARCHAR || type == SQL_LONGVARCHAR ||
+                       type == SQL_WCHAR || type == SQL_WVARCHAR || type == SQL_WLONGVARCHAR);
+    }
     std::vector<Row> rows;
+    char buf[4096];
     while (SQL_SUCCEEDED(SQLFetch(st))) {
         Row row;
         for (SQLUSMALLINT i = 1; i <= cols; ++i) {
+            const SQLSMALLINT cType = text[i - 1] ? SQL_C_BINARY : SQL_C_CHAR;
+            const size_t room = text[i - 1] ? sizeof buf : sizeof buf - 1;
             std::string value;
             bool isNull = false;
-            char buf[4096];
             SQLLEN ind = 0;
             for (;;) {
-                rc = SQLGetData(st, i, SQL_C_CHAR, buf, sizeof buf, &ind);
+                rc = SQLGetData(st, i, cType, buf, sizeof buf, &ind);
                 if (rc == SQL_NO_DATA || !SQL_SUCCEEDED(rc))
                     break;
                 if (ind == SQL_NULL_DATA) {
                     isNull = true;
                     break;
                 }
-                size_t got = (ind == SQL_NO_TOTAL || ind >= static_cast<SQLLEN>(sizeof buf))
-                                 ? sizeof buf - 1
+                size_t got = (ind == SQL_NO_TOTAL || ind > static_cast<SQLLEN>(room))
+                                 ? room
                                  : static_cast<size_t>(ind);
                 value.append(buf, got);
                 if (rc == SQL_SUCCESS)
                     break;
             }
-            row.push_back(isNull ? std::nullopt : std::optional<std::string>(value));
+            row.push_back(isNull ? std::nullopt
+                                 : std::optional<std::string>(
+                                       text[i - 1] ? platform::Utf8ToCp932(value) : value));
         }
         rows.push_back(std::move(row));
     }
@@ -271,4 +309,20 @@ std::optional<std::string> WebDb::Scalar(const std::string& sql) const {
     if (rows.empty() || rows[0].empty())
         return std::nullopt;
     return rows[0][0];
+}
+
+std::string WebDb::Hex(const std::string& bytes) {
+    static const char* digits = "0123456789ABCDEF";
+    std::string h;
+    for (unsigned char b : bytes) {
+        h += digits[b >> 4];
+        h += digits[b & 15];
+    }
+    return h;
+}
+
+std::string WebDb::StoredHex(const std::string& cp932) const {
+    return Scalar("SELECT HEX(CONVERT(CONVERT(UNHEX('" + Hex(cp932) +
+                  "') USING cp932) USING utf8mb4))")
+        .value_or("<NULL>");
 }

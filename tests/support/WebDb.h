@@ -29,17 +29,24 @@ public:
     // ODBC driver name of this machine, with braces.
     static std::string Driver() { return "{MariaDB Unicode}"; }
 
-    // Connect string for a bare ODBC connection to this database (character set cp932, bounded
+    // Connect string for a bare ODBC connection to this database (character set utf8mb4, bounded
     // connect time).
     std::string ConnectString() const;
 
-    // Runs statements on a connection of the helper's own (CP932 text, like the programs).
+    // Runs statements on a connection of the helper's own (CP932 text, like the programs, handed
+    // to the driver as UTF-16).
     // Throws std::runtime_error with the driver's message on failure.
     void Exec(const std::string& sql) const;
     // All rows of a query as text.
     std::vector<Row> Query(const std::string& sql) const;
     // First column of the first row; nullopt for NULL or no row.
     std::optional<std::string> Scalar(const std::string& sql) const;
+
+    // Upper-case hexadecimal digits of the bytes, as HEX() prints them.
+    static std::string Hex(const std::string& bytes);
+    // HEX() of what the server stores in a utf8mb4 column for these CP932 bytes (its own cp932
+    // conversion), to compare stored columns with.
+    std::string StoredHex(const std::string& cp932) const;
 
 private:
     void Release(); // drops the database and closes the helper's connection

@@ -196,5 +196,7 @@ json DemoClinic::Document(const std::string& today) {
                                   {"detail", "早い日程を希望（キャンセル待ち）"},
                                   {"type", kTypes[3 + pick(2)].kanji},
                                   {"registeredDate", today}});
+    // The clinic's identifier at the booking service: the web's hospital_infos row is keyed by it.
+    doc["settings"] = {{"clinicCode", kDemoClinicCode}};
     return doc;
 }

@@ -1,10 +1,16 @@
 #include "outside/tools/qt/CToolsQt.h"
 
 #include "outside/tools/qt/CBrowseForFolder.h"
+#include "platform/RegistryStore.h"
 #include "platform/qt/QtText.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QPainter>
+#include <QScreen>
+#include <QTableView>
+#include <QWidget>
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -25,6 +31,19 @@ private:
 };
 
 constexpr int kQuietZone = 4;
+
+std::string WindowKey(const std::string& name) {
+    return "SOFTWARE\\Talmor\\Tool\\" + name;
+}
+
+// True when a window of this frame would show at least a corner on some screen.
+bool OnSomeScreen(const QRect& frame) {
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        if (screen->availableGeometry().intersects(frame))
+            return true;
+    }
+    return false;
+}
 
 } // namespace
 
@@ -146,4 +165,69 @@ int CToolsQt::BrowseFolder(QWidget* owner, std::string& path, const std::string&
         return 0;
     path = picker.GetSelectedFolder();
     return 1;
+}
+
+void CToolsQt::SaveWindowPos(const QWidget* window, const std::string& name) {
+    if (!window || name.empty())
+        return;
+    platform::RegistryStore store;
+    const std::string key = WindowKey(name);
+    const QPoint pos = window->pos();
+    const QSize size = window->size();
+    store.SetInt(platform::Hive::User, key, "Left", pos.x());
+    store.SetInt(platform::Hive::User, key, "Top", pos.y());
+    store.SetInt(platform::Hive::User, key, "Width", size.width());
+    store.SetInt(platform::Hive::User, key, "Height", size.height());
+}
+
+bool CToolsQt::LoadWindowPos(QWidget* window, const std::string& name, int withSize) {
+    if (!window || name.empty())
+        return false;
+    const platform::RegistryStore store;
+    const std::string key = WindowKey(name);
+    const auto left = store.GetInt(platform::Hive::User, key, "Left");
+    const auto top = store.GetInt(platform::Hive::User, key, "Top");
+    if (!left || !top)
+        return false;
+    QSize size = window->size();
+    if (withSize) {
+        const auto width = store.GetInt(platform::Hive::User, key, "Width");
+        const auto height = store.GetInt(platform::Hive::User, key, "Height");
+        if (width && height)
+            size = QSize(*width, *height).expandedTo(window->minimumSize());
+    }
+    // A screen that has gone since (a second monitor) must not take the window with it.
+    if (!OnSomeScreen(QRect(QPoint(*left, *top), size)))
+        return false;
+    window->move(*left, *top);
+    if (withSize)
+        window->resize(size);
+    return true;
+}
+
+void CToolsQt::SaveListCtrlWidth(const QTableView* list, const std::string& name) {
+    if (!list || !list->model() || name.empty())
+        return;
+    platform::RegistryStore store;
+    const std::string key = WindowKey(name);
+    const int count = list->model()->columnCount();
+    store.SetInt(platform::Hive::User, key, "Count", count);
+    for (int i = 0; i < count; ++i)
+        store.SetInt(platform::Hive::User, key, "Width" + std::to_string(i), list->columnWidth(i));
+}
+
+bool CToolsQt::LoadListCtrlWidth(QTableView* list, const std::string& name) {
+    if (!list || !list->model() || name.empty())
+        return false;
+    const platform::RegistryStore store;
+    const std::string key = WindowKey(name);
+    if (!store.GetInt(platform::Hive::User, key, "Count"))
+        return false;
+    const int count = list->model()->columnCount();
+    for (int i = 0; i < count; ++i) {
+        const auto width = store.GetInt(platform::Hive::User, key, "Width" + std::to_string(i));
+        if (width && *width >= 1)
+            list->setColumnWidth(i, *width);
+    }
+    return true;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 class QPainter;
+class QTableView;
 class QWidget;
 
 class CToolsQt {
@@ -49,4 +50,18 @@ public:
     // empty) and the chosen folder on return. Returns 1 when a folder was chosen, 0 otherwise
     // (`path` unchanged).
     static int BrowseFolder(QWidget* owner, std::string& path, const std::string& title);
+
+    // Window positions and list column widths, kept per user under a name ("Notification",
+    // "NotificationList", ...) in the per-user hive of the registry store.
+    // Stores the window's position and size.
+    static void SaveWindowPos(const QWidget* window, const std::string& name);
+    // Moves the window to the stored position and, unless withSize is 0, gives it the stored
+    // size (never below its minimum size). A position that would put the window on no screen is
+    // not used. False when nothing usable was stored (the window stays as it is).
+    static bool LoadWindowPos(QWidget* window, const std::string& name, int withSize = 1);
+    // Stores the widths of the list's columns.
+    static void SaveListCtrlWidth(const QTableView* list, const std::string& name);
+    // Gives the list's columns their stored widths; columns without a stored width (or with one
+    // below 1) keep theirs. False when nothing was stored.
+    static bool LoadListCtrlWidth(QTableView* list, const std::string& name);
 };

@@ -213,6 +213,31 @@ TEST(CApposyncDlgTest, BusyGuardGreysMenuItemsAndExitNeedsConfirmation) {
     EXPECT_EQ(exits, 1);
 }
 
+// Button 1003 and menu item 32780 open the notice list under the busy guard: no cycle while it
+// shows, the timer armed again afterwards; a second opening from the menu while it shows is
+// refused.
+TEST(CApposyncDlgTest, NoticeButtonAndMenuItemOpenTheListUnderTheBusyGuard) {
+    auto rig = MakeRig(true);
+    CApposyncDlg& w = rig->window;
+    w.Initialise(false);
+    int opened = 0;
+    w.SetNoticeOpener([&](QWidget* parent) {
+        ++opened;
+        EXPECT_EQ(parent, &w);
+        EXPECT_TRUE(rig->controller.Busy());
+        EXPECT_FALSE(w.TimerActive());
+        EXPECT_FALSE(w.MenuAction(AgentController::kMenuNotice)->isEnabled());
+        w.OnCommand(AgentController::kMenuNotice); // refused while busy
+    });
+    w.Button(AgentController::kNotice)->click();
+    EXPECT_EQ(opened, 1);
+    EXPECT_FALSE(rig->controller.Busy());
+    EXPECT_TRUE(w.TimerActive());
+    w.MenuAction(AgentController::kMenuNotice)->trigger();
+    EXPECT_EQ(opened, 2);
+    EXPECT_TRUE(w.TimerActive());
+}
+
 // Button 1009 and menu item 32777 open the settings dialog under the busy guard: no cycle and no
 // other dialog meanwhile.
 TEST(CApposyncDlgTest, SettingsButtonAndMenuItemOpenTheDialogUnderTheBusyGuard) {

@@ -37,6 +37,13 @@ struct AgentRun {
     std::string after;  // ... and when it ended
 };
 
+// Settings files the agent accepts, for a clinic whose database folder holds no database.
+// zoneLine: an extra [GLOBAL] line of PelmoV3.ini, or empty.
+void WriteSettings(const TempDir& home, const std::string& zoneLine = {}) {
+    home.Write("PelmoV3.ini", "[GLOBAL]\r\nDATABASE=" + home.Path() + "/db\r\n" + zoneLine);
+    home.Write("db/Apposync.ini", "[COMMON]\r\nAPPOSEND=0\r\n");
+}
+
 // One headless cycle with the machine zone `tz` in the environment; the clinic has no database,
 // so the log holds the start line and an error. minute: the expected minute of an instant.
 template <typename MinuteOf>
@@ -84,6 +91,7 @@ int LinesWith(const AgentRun& run, const QString& text) {
 
 TEST(ClinicZoneRun, HeadlessAgentLogsJapanTimeWhateverTheMachineZone) {
     TempDir home;
+    WriteSettings(home);
     for (const char* tz : {"Asia/Tokyo", "UTC", "America/New_York", ":America/New_York"}) {
         SCOPED_TRACE(tz);
         const AgentRun run = RunOnce(home, tz, JapanMinute);
@@ -105,7 +113,7 @@ TEST(ClinicZoneRun, HeadlessAgentLogsJapanTimeWhateverTheMachineZone) {
 
 TEST(ClinicZoneRun, TheSettingMovesTheTimesAndAMisspeltZoneSaysSoOnce) {
     TempDir home;
-    home.Write("PelmoV3.ini", "[GLOBAL]\r\nTIMEZONE=Europe/London\r\n");
+    WriteSettings(home, "TIMEZONE=Europe/London\r\n");
     auto londonMinute = [](std::time_t t) {
         ClinicZoneGuard london("Europe/London");
         return Minute(platform::ToClinicTime(t));
@@ -117,7 +125,7 @@ TEST(ClinicZoneRun, TheSettingMovesTheTimesAndAMisspeltZoneSaysSoOnce) {
                                  "Asia/Tokyo）")),
               1);
 
-    home.Write("PelmoV3.ini", "[GLOBAL]\r\nTIMEZONE=Asia/Tokio\r\n");
+    WriteSettings(home, "TIMEZONE=Asia/Tokio\r\n");
     run = RunOnce(home, "UTC", JapanMinute);
     EXPECT_TRUE(Within(StampOf(run, "[Info] 開始"), run)) << run.lines.join('\n').toStdString();
     EXPECT_EQ(LinesWith(run, "Asia/Tokio"), 1);

@@ -2,15 +2,18 @@
 #include "agent/app/StartMode.h"
 #include "agent/core/Credentials.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
+#include "platform/FileOps.h"
 #include "platform/SingleInstance.h"
 
 #include "TempDir.h"
 #include "TestClinic.h"
 #include "WebDb.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <sstream>
+#include <unistd.h>
 
 namespace {
 
@@ -110,4 +113,47 @@ TEST(HeadlessStartClinicTest, OnceThroughStartUpPublishesEveryReservation) {
     EXPECT_EQ(web.Scalar("SELECT COUNT(*) FROM appointments"),
               std::to_string(clinic.ReservationCount()));
     EXPECT_FALSE(clinic.EntryExists("0000009001.txt"));
+}
+
+// A missing, empty or unreadable settings file is named with what is wrong; nothing runs and
+// the exit status says so.
+TEST_F(HeadlessStartTest, EachBrokenSettingsFileIsNamed) {
+    WebDb web;
+    ASSERT_TRUE(platform::MakeDirs(m_home.File("db")));
+    MakeClinic();
+    const std::string product = m_home.File("PelmoV3.ini");
+    const std::string agent = m_home.File("db/Apposync.ini");
+    auto said = [this](const std::string& text) {
+        return m_out.str().find("[エラー] " + text) != std::string::npos;
+    };
+
+    // Apposync.ini missing, then empty, then a folder in its place.
+    EXPECT_EQ(RunOnce(), 1);
+    EXPECT_TRUE(said("設定ファイルがありません: " + agent)) << m_out.str();
+    EXPECT_EQ(m_out.str().find("開始"), std::string::npos) << "no cycle runs";
+    m_home.Write("db/Apposync.ini", " \r\n\r\n");
+    EXPECT_EQ(RunOnce(), 1);
+    EXPECT_TRUE(said("設定ファイルが空です: " + agent)) << m_out.str();
+    std::remove(agent.c_str());
+    ASSERT_TRUE(platform::MakeDirs(agent));
+    EXPECT_EQ(RunOnce(), 1);
+    EXPECT_TRUE(said("設定ファイルを読めません: " + agent + " (フォルダです)")) << m_out.str();
+    rmdir(agent.c_str());
+
+    // PelmoV3.ini without the database folder, empty, missing: only that file is named.
+    PointAt(WebDb::Port(), web.Suffix());
+    m_home.Write("PelmoV3.ini", "[GLOBAL]\r\nOTHER=1\r\n");
+    EXPECT_EQ(RunOnce(), 1);
+    EXPECT_TRUE(said("設定ファイルに [GLOBAL] DATABASE がありません: " + product)) << m_out.str();
+    m_home.Write("PelmoV3.ini", "");
+    EXPECT_EQ(RunOnce(), 1);
+    EXPECT_TRUE(said("設定ファイルが空です: " + product)) << m_out.str();
+    std::remove(product.c_str());
+    EXPECT_EQ(RunOnce(), 1);
+    EXPECT_TRUE(said("設定ファイルがありません: " + product)) << m_out.str();
+    EXPECT_EQ(m_out.str().find("Apposync.ini"), std::string::npos) << m_out.str();
+
+    // Both files sound again: the cycle runs.
+    m_home.Write("PelmoV3.ini", "[GLOBAL]\r\nDATABASE=" + m_home.File("db") + "\r\n");
+    EXPECT_EQ(RunOnce(), 0) << m_out.str();
 }

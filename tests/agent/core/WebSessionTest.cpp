@@ -64,9 +64,10 @@ TEST(WebSession, TextLiteralsRoundTripExactly) {
     s.Database().ExecuteSQL("CREATE TABLE t (id INT PRIMARY KEY, v VARCHAR(255) NULL, "
                             "w TEXT NULL) DEFAULT CHARSET=utf8mb4");
     const std::vector<std::string> texts = {
-        "O'Brien",         "back\\slash\\", "'\\''",      J("ソ"),         J("表"),
-        J("能"),           J("ソ'"),        J("～－①髙"), J("予約確定ソ"), J("ｼｮｼﾝｿｳﾀﾞﾝ(Web)"),
-        "100% \"quoted\"", J("表\\")};
+        "O'Brien", "back\\slash\\", "'\\''", J("ソ"), J("表"), J("能"), J("ソ'"), J("～－①髙"),
+        J("予約確定ソ"), J("ｼｮｼﾝｿｳﾀﾞﾝ(Web)"), "100% \"quoted\"", J("表\\"),
+        // The driver's own UTF-16 fetch once reported these a character short.
+        J("ペニシリン"), J("ペン"), J("ペa"), J("Webページからの初診相談患者")};
     for (size_t i = 0; i < texts.size(); ++i) {
         s.Database().ExecuteSQL("INSERT INTO t(id,v,w) VALUES(" + std::to_string(i) + "," +
                                 SqlText(texts[i]) + "," + SqlText(texts[i]) + ")");
@@ -90,14 +91,111 @@ TEST(WebSession, TextLiteralsRoundTripExactly) {
     EXPECT_EQ(db.Scalar("SELECT v IS NULL FROM t WHERE id=101"), "1");
 
     // A stray lead byte before a quote must not end the literal early: the server sees one
-    // (invalid) value, never a second row.
-    try {
-        s.Database().ExecuteSQL("INSERT INTO t(id,v) VALUES(200," +
-                                SqlText(std::string("\x81'),(201,'x")) + ")");
-    } catch (const CDBException& e) {
-        EXPECT_EQ(e.m_strSqlState, "22007") << e.m_strError;
-    }
+    // value with the bad byte replaced, never a second row.
+    s.Database().ExecuteSQL("INSERT INTO t(id,v) VALUES(200," +
+                            SqlText(std::string("\x81'),(201,'x")) + ")");
+    EXPECT_EQ(Text(s, "SELECT v FROM t WHERE id=200"), "?'),(201,'x");
     EXPECT_EQ(db.Scalar("SELECT COUNT(*) FROM t WHERE id=201"), "0");
+}
+
+// Characters whose second byte is 0x5C next to quotes, backslashes, semicolons and comments:
+// the driver once took the 0x5C for a backslash, split the statement at the ";" and crashed.
+TEST(WebSession, TrailBytesThatLookLikeBackslashesNeverSplitAStatement) {
+    WebDb db;
+    WebSession s(WebDbValues(db));
+    ASSERT_TRUE(s.OpenWebConnection());
+    s.Database().ExecuteSQL("CREATE TABLE h (id INT PRIMARY KEY, v TEXT NULL) "
+                            "DEFAULT CHARSET=utf8mb4");
+    std::vector<std::string> texts;
+    for (const char* c : {"ソ", "表", "能", "十", "予"}) {
+        for (const char* tail : {"';", "\\';", "';\\", ";'\\", "'?", "\\", "'",
+                                 "'); DELETE FROM h; -- ", "' /* c */ ;", "''\\\\;"})
+            texts.push_back(J(c) + tail);
+    }
+    // One statement per text, and all of them in one multi-row statement.
+    std::string multi = "INSERT INTO h(id,v) VALUES";
+    for (size_t i = 0; i < texts.size(); ++i) {
+        s.Database().ExecuteSQL("INSERT INTO h(id,v) VALUES(" + std::to_string(i) + "," +
+                                SqlText(texts[i]) + ")");
+        multi += (i ? ",(" : "(") + std::to_string(1000 + i) + "," + SqlText(texts[i]) + ")";
+    }
+    s.Database().ExecuteSQL(multi);
+    EXPECT_EQ(db.Scalar("SELECT COUNT(*) FROM h"), std::to_string(2 * texts.size()));
+    for (size_t i = 0; i < texts.size(); ++i) {
+        for (size_t id : {i, 1000 + i}) {
+            CRecordset rs(&s.Database());
+            rs.Open(CRecordset::forwardOnly, "SELECT v FROM h WHERE v=" + SqlText(texts[i]) +
+                                                 " AND id=" + std::to_string(id));
+            ASSERT_FALSE(rs.IsEOF()) << id;
+            EXPECT_EQ(GetFieldText(rs, "v"), texts[i]) << id;
+            rs.MoveNext();
+            EXPECT_TRUE(rs.IsEOF());
+        }
+    }
+    // Stored exactly as the server stores these CP932 bytes.
+    for (size_t i = 0; i < texts.size(); ++i)
+        EXPECT_EQ(db.Scalar("SELECT HEX(v) FROM h WHERE id=" + std::to_string(i)),
+                  db.StoredHex(texts[i]))
+            << i;
+}
+
+// Every CP932 character (every lead byte with every trail byte, and every single byte) is stored
+// as the server's own cp932 conversion stores it, and read back as the server's conversion to
+// cp932 gives it. Pairs that are no character become one '?' each, as the server makes them.
+TEST(WebSession, EveryCp932CharacterIsStoredAndReadAsTheServerConvertsIt) {
+    WebDb db;
+    WebSession s(WebDbValues(db));
+    ASSERT_TRUE(s.OpenWebConnection());
+    s.Database().ExecuteSQL("CREATE TABLE c (id INT PRIMARY KEY, v MEDIUMTEXT NULL) "
+                            "DEFAULT CHARSET=utf8mb4");
+    std::string singles, pairs;
+    for (int a = 0x20; a <= 0xFF; ++a) {
+        if (a == 0x7F)
+            continue;
+        if (!platform::IsLeadByte(static_cast<unsigned char>(a))) {
+            singles += static_cast<char>(a);
+            continue;
+        }
+        for (int b = 0x40; b <= 0xFC; ++b) {
+            if (b == 0x7F)
+                continue;
+            pairs += static_cast<char>(a);
+            pairs += static_cast<char>(b);
+        }
+    }
+    int id = 0;
+    for (const std::string& text : {singles, pairs}) {
+        ++id;
+        s.Database().ExecuteSQL("INSERT INTO c(id,v) VALUES(" + std::to_string(id) + "," +
+                                SqlText(text) + ")");
+        const std::string where = " FROM c WHERE id=" + std::to_string(id);
+        EXPECT_EQ(db.Scalar("SELECT HEX(v)" + where), db.StoredHex(text)) << id;
+        CRecordset rs(&s.Database());
+        rs.Open(CRecordset::forwardOnly, "SELECT v" + where);
+        ASSERT_FALSE(rs.IsEOF());
+        EXPECT_EQ(WebDb::Hex(GetFieldText(rs, "v")),
+                  db.Scalar("SELECT HEX(CONVERT(v USING cp932))" + where))
+            << id;
+    }
+    // Duplicated characters come back in the server's (and Windows') preferred form: NEC's ≒
+    // (8790) as JIS ≒ (81E0), NEC-selected IBM 纊 (ED40) as IBM 纊 (FA5C), ¬ of IBM (FA54) as
+    // 81CA; the wave dash 8160 stays 8160.
+    s.Database().ExecuteSQL("INSERT INTO c(id,v) VALUES(10," +
+                            SqlText("\x87\x90\xED\x40\xFA\x54\x81\x60") + ")");
+    EXPECT_EQ(WebDb::Hex(Text(s, "SELECT v FROM c WHERE id=10")), "81E0FA5C81CA8160");
+}
+
+// Text the web holds that CP932 cannot: a visible '?' per character, never a failure. The JIS
+// forms of the wave dash and its relatives come back as their CP932 characters.
+TEST(WebSession, WebTextOutsideCp932BecomesVisibleReplacements) {
+    WebDb db;
+    WebSession s(WebDbValues(db));
+    ASSERT_TRUE(s.OpenWebConnection());
+    db.Exec("CREATE TABLE u (id INT PRIMARY KEY, v TEXT NULL) DEFAULT CHARSET=utf8mb4");
+    // 😀 (a surrogate pair in UTF-16), é, 𠮷, then 〜 (U+301C) and − (U+2212).
+    db.Exec("INSERT INTO u VALUES(1, CONVERT(X'F09F988041C3A9F0A0AEB7E3809CE28892' USING "
+            "utf8mb4))");
+    EXPECT_EQ(Text(s, "SELECT v FROM u WHERE id=1"), "?A??" + J("～－"));
 }
 
 TEST(WebSession, FieldTextOfEveryKind) {

@@ -325,6 +325,26 @@ TEST(SettingsPublish, JanuaryWindowManualWindowAndRetriedLookup) {
     EXPECT_EQ(c.Text("SELECT booking_limit_date FROM hospital_infos"), "2023-03-31 00:00:00");
 }
 
+// Without a clinic code there is no row to write: one clear line, no statement, and the row is
+// published once the installation has its code.
+TEST(SettingsPublish, HospitalInformationWaitsForAClinicCode) {
+    Clinic c;
+    c.ctx->clinicCode.clear();
+    for (int i = 0; i < 3; ++i)
+        PublishHospitalInfo(*c.ctx);
+    EXPECT_EQ(c.Scalar("SELECT COUNT(*) FROM hospital_infos"), "0");
+    EXPECT_TRUE(c.Logged("[" + J("エラー") + "] " +
+                         J("クリニックコードが設定されていないため、施設情報を送信しません")))
+        << c.AllLines();
+    EXPECT_EQ(c.AllLines().find(J("施設情報セット")), std::string::npos) << c.AllLines();
+    EXPECT_EQ(c.AllLines().find("SQL"), std::string::npos) << c.AllLines();
+    EXPECT_EQ(c.log->Lines().size(), 1u);
+
+    c.ctx->clinicCode = "C0007";
+    PublishHospitalInfo(*c.ctx);
+    EXPECT_EQ(c.Text("SELECT code FROM hospital_infos"), "C0007");
+}
+
 TEST(SettingsPublish, ConsultationHoursAndFirstVisitHours) {
     Clinic c;
     c.RunAll();

@@ -1,4 +1,5 @@
 #include "CPatientDB.h"
+#include "CPelmoDBSys.h"
 #include "CReservationDB.h"
 #include "ProgramRun.h"
 #include "TempDir.h"
@@ -202,6 +203,10 @@ TEST(ClinicDbTool, DemoClinicAndEncipher) {
     EXPECT_EQ(Lines(run({"show", folder, "patient"}).out), 200);
     EXPECT_GE(Lines(run({"show", folder, "standby"}).out), 3);
     EXPECT_GT(Lines(run({"show", folder, "reservation"}).out), 50);
+    // The booking service knows the demo clinic by its code.
+    std::string code;
+    EXPECT_EQ(CPelmoDBSys(folder + "/").GetClinicCode(code), 0);
+    EXPECT_EQ(code, "DEMO0001");
 
     std::string hex = run({"encipher", "s3cret"}).out;
     ASSERT_FALSE(hex.empty());

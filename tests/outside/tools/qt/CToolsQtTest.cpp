@@ -9,6 +9,8 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPainter>
+#include <QStandardItemModel>
+#include <QTableView>
 #include <QTimer>
 #include <filesystem>
 #include <functional>
@@ -226,4 +228,63 @@ TEST(CToolsQt, FolderPicker) {
     EXPECT_TRUE(picker.SelectFolder());
     EXPECT_EQ(picker.GetSelectedFolder(), bin);
     EXPECT_EQ(opened.toStdString(), tmp.Path() + "v2");
+}
+
+TEST(CToolsQt, WindowPositionAndColumnWidthsAreKeptPerName) {
+    App();
+    TempDir home;
+    struct Home {
+        explicit Home(const std::string& path) { setenv("CORVANE_HOME", path.c_str(), 1); }
+        ~Home() { unsetenv("CORVANE_HOME"); }
+    } inHome(home.Path()); // the registry store lives in the program folder
+
+    QWidget window;
+    window.setMinimumSize(200, 150);
+    window.resize(300, 200);
+    EXPECT_FALSE(CToolsQt::LoadWindowPos(&window, "Notification")) << "nothing stored yet";
+    window.move(40, 30);
+    window.resize(420, 260);
+    CToolsQt::SaveWindowPos(&window, "Notification");
+
+    QWidget again;
+    again.setMinimumSize(200, 150);
+    ASSERT_TRUE(CToolsQt::LoadWindowPos(&again, "Notification"));
+    EXPECT_EQ(again.pos(), QPoint(40, 30));
+    EXPECT_EQ(again.size(), QSize(420, 260));
+    // Position only; another name is kept apart.
+    QWidget third;
+    third.resize(250, 180);
+    ASSERT_TRUE(CToolsQt::LoadWindowPos(&third, "Notification", 0));
+    EXPECT_EQ(third.pos(), QPoint(40, 30));
+    EXPECT_EQ(third.size(), QSize(250, 180));
+    EXPECT_FALSE(CToolsQt::LoadWindowPos(&third, "PatientSearch"));
+
+    // Never below the minimum size, never off every screen.
+    window.resize(100, 100);
+    CToolsQt::SaveWindowPos(&window, "Notification");
+    ASSERT_TRUE(CToolsQt::LoadWindowPos(&again, "Notification"));
+    EXPECT_EQ(again.size(), QSize(200, 150));
+    window.move(50000, 50000);
+    CToolsQt::SaveWindowPos(&window, "Notification");
+    again.move(10, 10);
+    EXPECT_FALSE(CToolsQt::LoadWindowPos(&again, "Notification"));
+    EXPECT_EQ(again.pos(), QPoint(10, 10));
+
+    QStandardItemModel model(0, 3);
+    QTableView list;
+    list.setModel(&model);
+    EXPECT_FALSE(CToolsQt::LoadListCtrlWidth(&list, "NotificationList"));
+    list.setColumnWidth(0, 33);
+    list.setColumnWidth(1, 77);
+    list.setColumnWidth(2, 120);
+    CToolsQt::SaveListCtrlWidth(&list, "NotificationList");
+    QTableView other;
+    QStandardItemModel wider(0, 4);
+    other.setModel(&wider);
+    other.setColumnWidth(3, 55);
+    ASSERT_TRUE(CToolsQt::LoadListCtrlWidth(&other, "NotificationList"));
+    EXPECT_EQ(other.columnWidth(0), 33);
+    EXPECT_EQ(other.columnWidth(1), 77);
+    EXPECT_EQ(other.columnWidth(2), 120);
+    EXPECT_EQ(other.columnWidth(3), 55) << "a column without a stored width keeps its own";
 }
