@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The Debian package as a clinic gets it: built by CPack from this build folder, its control data
-# naming what the programs load, unpacked with dpkg-deb -x into a scratch root, every file where
-# the README's table "Where the files go" says and nothing else, and the unpacked programs running
-# a demo clinic's headless cycle against the private web database: once with CORVANE_HOME, once
-# with PelmoV3.ini in the installed programs' settings folder.
+# naming what the programs load, installed by dpkg into a scratch root (its maintainer scripts
+# making the settings folders and leaving the agent's service disabled), every file where the
+# README's table "Where the files go" says and nothing else, the installed programs running a demo
+# clinic's headless cycle against the private web database (once with CORVANE_HOME, once with
+# PelmoV3.ini in the installed programs' settings folder), then removal and purge.
 set -euo pipefail
 SOURCE=$1
 BUILD=$2
@@ -35,12 +36,39 @@ DEB=${debs[0]}
 [ "$(dpkg-deb --field "$DEB" Package)" = corvane-suite ] || fail "package name"
 DEPENDS=", $(dpkg-deb --field "$DEB" Depends), "
 
-ROOT=$SCRATCH/root
-dpkg-deb -x "$DEB" "$ROOT"
 mkdir -p "$SCRATCH/control"
 dpkg-deb -e "$DEB" "$SCRATCH/control"
-[ -x "$SCRATCH/control/postinst" ] || fail "no executable postinst"
-sh -n "$SCRATCH/control/postinst" || fail "postinst does not parse"
+for script in postinst prerm postrm; do
+    [ -x "$SCRATCH/control/$script" ] || fail "no executable $script"
+    sh -n "$SCRATCH/control/$script" || fail "$script does not parse"
+done
+
+# dpkg itself installs the package into the scratch root, running the maintainer scripts outside
+# a chroot with DPKG_ROOT set (they touch nothing of this machine then). dpkg needs root for the
+# files' owners; other accounts unpack it with dpkg-deb -x and skip what the scripts make.
+ROOT=$SCRATCH/root
+DPKG=(dpkg --root="$ROOT" --force-script-chrootless --log=/dev/null)
+by_dpkg=0
+if [ "$(id -u)" = 0 ]; then
+    by_dpkg=1
+    mkdir -p "$ROOT/var/lib/dpkg/info" "$ROOT/var/lib/dpkg/updates"
+    touch "$ROOT/var/lib/dpkg/status" "$ROOT/var/lib/dpkg/available"
+    # The scratch root has none of the dependencies.
+    "${DPKG[@]}" --force-depends -i "$DEB" >"$SCRATCH/dpkg.log" 2>&1 ||
+        { cat "$SCRATCH/dpkg.log"; fail "dpkg -i into the scratch root failed"; }
+    [ "$("${DPKG[@]}" --status corvane-suite | sed -n 's/^Status: //p')" = "install ok installed" ] ||
+        fail "dpkg does not see corvane-suite installed and configured"
+    for folder in /etc/corvane /var/lib/corvane/registry; do
+        [ "$(stat -c %a "$ROOT$folder" 2>/dev/null)" = 2775 ] ||
+            fail "the postinst did not make $folder with mode 2775"
+    done
+    # Installed, not enabled: the administrator picks the one PC that runs the agent.
+    [ -z "$(find "$ROOT/etc/systemd" -name 'apposync.service' 2>/dev/null)" ] ||
+        fail "the package enabled apposync.service: $(find "$ROOT/etc/systemd" -name 'apposync.service')"
+else
+    echo "not root: unpacked with dpkg-deb -x, the maintainer scripts not run"
+    dpkg-deb -x "$DEB" "$ROOT"
+fi
 
 # Every library a program links is declared through its Debian package; the ODBC driver, the
 # Qt platform plugins, the font and the time zone data are loaded at run time, so ldd cannot
@@ -77,15 +105,12 @@ while IFS= read -r file; do
         if [[ "$path" == $pattern ]]; then listed=1; break; fi
     done
     [ $listed = 1 ] || fail "the package holds $path, which the README's table does not list"
-done < <(cd "$ROOT" && find . ! -type d)
+done < <(dpkg-deb --fsys-tarfile "$DEB" | tar -t | grep -v '/$')
 for program in $PROGRAMS corvane-arrivo-kiosk; do
     [ -x "$ROOT/usr/bin/$program" ] || fail "$program is not an executable in /usr/bin"
 done
-grep -q '/etc/corvane' "$SCRATCH/control/postinst" &&
-    grep -q '/var/lib/corvane/registry' "$SCRATCH/control/postinst" ||
-    fail "the postinst does not make the settings folders the README names"
 
-# --- the unpacked programs -----------------------------------------------------------------
+# --- the installed programs -----------------------------------------------------------------
 BIN=$ROOT/usr/bin
 help=$("$BIN/clinicdb" --help) || fail "clinicdb --help failed"
 [[ "$help" == usage:* ]] || fail "clinicdb --help printed: $help"
@@ -126,5 +151,23 @@ entry "${KEYS[2]}"
     { cat "$SCRATCH/cycle2.log"; fail "apposync --headless --once from the settings folder failed"; }
 [ "$(published)" = 3 ] || { cat "$SCRATCH/cycle2.log"; fail "installed cycle published $(published), not 3"; }
 [ -z "$(ls -A "$CLINIC"EntryToWeb/)" ] || fail "entry files left: $(ls "$CLINIC"EntryToWeb/)"
+
+# --- removal and purge -----------------------------------------------------------------------
+if [ $by_dpkg = 1 ]; then
+    "${DPKG[@]}" -r corvane-suite >>"$SCRATCH/dpkg.log" 2>&1 ||
+        { cat "$SCRATCH/dpkg.log"; fail "dpkg -r failed"; }
+    [ ! -e "$ROOT/usr/bin/apposync" ] || fail "apposync is left after removal"
+    # Links an administrator made must not start a program that is gone.
+    [ "$(readlink "$ROOT/etc/systemd/system/apposync.service")" = /dev/null ] ||
+        fail "removal did not mask apposync.service"
+    "${DPKG[@]}" -P corvane-suite >>"$SCRATCH/dpkg.log" 2>&1 ||
+        { cat "$SCRATCH/dpkg.log"; fail "dpkg -P failed"; }
+    [ ! -L "$ROOT/etc/systemd/system/apposync.service" ] || fail "purge left the mask"
+    # The clinic's settings outlive even a purge.
+    [ -d "$ROOT/etc/corvane" ] && [ -d "$ROOT/var/lib/corvane/registry" ] ||
+        fail "purge removed the settings folders"
+    left=$(cd "$ROOT" && find usr ! -type d ! -path usr/etc/corvane/PelmoV3.ini)
+    [ -z "$left" ] || fail "purge left files of the package: $left"
+fi
 
 echo "package $(basename "$DEB"): files as the README says, two cycles published 3 appointments"
