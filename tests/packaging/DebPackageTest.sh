@@ -76,9 +76,11 @@ fi
 declared() { [[ "$DEPENDS" == *", $1"[\ ,]* ]]; }
 PROGRAMS="apposync arrivo paygate termset migrel clinicdb catsim"
 direct=$(for p in $PROGRAMS; do readelf -d "$ROOT/usr/bin/$p" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'; done | sort -u)
+# Read once: awk leaving a pipe early would kill ldconfig with SIGPIPE, failing the pipeline.
+LDCACHE=$(ldconfig -p)
 for soname in $direct; do
-    path=$(ldconfig -p | awk -v s="$soname" '$1 == s && /x86-64|x86_64/ {print $NF; exit}')
-    [ -n "$path" ] || path=$(ldconfig -p | awk -v s="$soname" '$1 == s {print $NF; exit}')
+    path=$(awk -v s="$soname" '$1 == s && /x86-64|x86_64/ {print $NF; exit}' <<<"$LDCACHE")
+    [ -n "$path" ] || path=$(awk -v s="$soname" '$1 == s {print $NF; exit}' <<<"$LDCACHE")
     [ -n "$path" ] || fail "$soname: not found on this machine"
     pkg=$(dpkg -S "$path" 2>/dev/null || dpkg -S "$(readlink -f "$path")" 2>/dev/null || true)
     pkg=${pkg%%:*}
