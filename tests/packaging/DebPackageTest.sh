@@ -112,6 +112,16 @@ for program in $PROGRAMS corvane-arrivo-kiosk; do
     [ -x "$ROOT/usr/bin/$program" ] || fail "$program is not an executable in /usr/bin"
 done
 
+# The agent's unit starts the installed program; systemd-analyze checks it as systemd reads it,
+# with the program's path moved into the scratch root.
+UNIT=$ROOT/usr/lib/systemd/system/apposync.service
+grep -qx 'ExecStart=/usr/bin/apposync --headless' "$UNIT" || fail "the unit does not start /usr/bin/apposync"
+if command -v systemd-analyze >/dev/null; then
+    sed "s|^ExecStart=/usr/bin/|ExecStart=$ROOT/usr/bin/|" "$UNIT" >"$SCRATCH/apposync.service"
+    out=$(systemd-analyze verify "$SCRATCH/apposync.service" 2>&1) || fail "apposync.service: $out"
+    [ -z "$out" ] || fail "apposync.service: $out"
+fi
+
 # --- the installed programs -----------------------------------------------------------------
 BIN=$ROOT/usr/bin
 help=$("$BIN/clinicdb" --help) || fail "clinicdb --help failed"
