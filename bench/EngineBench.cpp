@@ -3,7 +3,8 @@
 // server's root socket to list what the agent sends).
 //   P1: N reservation entry files through one cycle, against replaying the statements that cycle
 //       sent through a bare ODBC loop (same texts, same order, fresh tables).
-//   P2: one idle cycle (no entry files, schema current): CPU time and the statements it sends.
+//   P2: one idle cycle (no entry files, schema current): CPU time and the statements it sends,
+//       alone and with the health monitor around it (entry folder listing, status file write).
 //   build/bin/bench_engine [files]
 #include <sql.h>
 #include <sqlext.h>
@@ -21,12 +22,15 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include "FakeClock.h"
 #include "TempDir.h"
 #include "WebDb.h"
 #include "WebDbValues.h"
 #include "agent/core/AgentSettings.h"
 #include "agent/core/SystemClock.h"
 #include "agent/sync/EngineState.h"
+#include "agent/sync/HealthMonitor.h"
+#include "agent/sync/HealthStatusFile.h"
 #include "agent/sync/OperationLog.h"
 #include "agent/sync/SyncCycle.h"
 #include "outside/pelmodb/CPatientDB.h"
@@ -116,6 +120,10 @@ struct Clinic {
         std::string err;
         if (CPelmoDBSys::CreateDatabase(db, err) != 0)
             throw std::runtime_error(err);
+        // Without a clinic code every cycle logs that the clinic's details were not sent, and an
+        // idle cycle would neither be quiet nor healthy.
+        if (CPelmoDBSys(db).SetClinicCode("C0042") != 0)
+            throw std::runtime_error("clinic code not set");
         platform::WriteProfileString(home.Path() + "PelmoV3.ini", "GLOBAL", "DATABASE", db);
         AgentSettings::SetProfileFile("");
         CPatientDB p(db, 1);
@@ -221,14 +229,49 @@ int main(int argc, char** argv) {
         if (!cycle.Run().completed)
             throw std::runtime_error("first cycle did not complete");
 
-        // P2: idle cycles.
-        const int idleRuns = 20;
-        const double cpu0 = CpuSeconds();
-        const auto w0 = Clock::now();
-        for (int i = 0; i < idleRuns; ++i)
+        // P2: idle cycles, alone and as the running agent brackets them with its health monitor,
+        // taken in turns so that the load of a shared machine falls on both alike. The monitor
+        // sees the agent's time, 3 seconds a cycle, so it renews the status file as often as in
+        // a running agent (every fifth cycle), not once for the whole back-to-back run.
+        FakeClock agentTime;
+        agentTime.SetInstant(std::chrono::system_clock::now());
+        const std::string statusFile = HealthStatusFile::PathIn(clinic.db);
+        HealthMonitor health(log, session, state, agentTime, HealthThresholds{}, statusFile, 1);
+        const int idleRuns = 100;
+        double idleCpu = 0, idleWall = 0, healthCpu = 0, healthWall = 0, monitorWall = 0;
+        int statusWrites = 0;
+        double writingWall = 0, quietWall = 0; // the monitor's own, cycles with and without a write
+        timespec lastWrite{};
+        for (int i = 0; i < idleRuns; ++i) {
+            double cpu = CpuSeconds();
+            auto wall = Clock::now();
             cycle.Run();
-        const double idleCpu = (CpuSeconds() - cpu0) / idleRuns;
-        const double idleWall = Seconds(Clock::now() - w0) / idleRuns;
+            idleCpu += (CpuSeconds() - cpu) / idleRuns;
+            idleWall += Seconds(Clock::now() - wall) / idleRuns;
+            cpu = CpuSeconds();
+            wall = Clock::now();
+            agentTime.Advance(std::chrono::seconds(3));
+            health.CycleStarting();
+            const CycleOutcome done = cycle.Run();
+            const auto ended = Clock::now();
+            health.CycleEnded(done);
+            const double own = Seconds(Clock::now() - ended);
+            monitorWall += own / idleRuns;
+            healthCpu += (CpuSeconds() - cpu) / idleRuns;
+            healthWall += Seconds(Clock::now() - wall) / idleRuns;
+            struct stat st {};
+            if (stat(statusFile.c_str(), &st) == 0 && (st.st_mtim.tv_sec != lastWrite.tv_sec ||
+                                                       st.st_mtim.tv_nsec != lastWrite.tv_nsec)) {
+                ++statusWrites;
+                lastWrite = st.st_mtim;
+                writingWall += own;
+            } else {
+                quietWall += own;
+            }
+        }
+        if (health.Current().state != HealthState::Normal)
+            throw std::runtime_error("idle cycles not healthy: " +
+                                     platform::Cp932ToUtf8(health.Current().Text()));
         const std::string own = web.Scalar("SELECT CONNECTION_ID()").value_or("0");
         const std::string idleLog = clinic.home.Path() + "idle.log";
         StartStatementLog(idleLog);
@@ -280,6 +323,17 @@ int main(int argc, char** argv) {
         std::printf("P2: one idle cycle (mean of %d)\n", idleRuns);
         std::printf("  CPU                         %.2f ms\n", 1000 * idleCpu);
         std::printf("  wall                        %.2f ms\n", 1000 * idleWall);
+        std::printf(
+            "  with the health monitor     %.2f ms CPU (%+.1f %%), %.2f ms wall (%+.1f %%)\n",
+            1000 * healthCpu, 100 * (healthCpu / idleCpu - 1), 1000 * healthWall,
+            100 * (healthWall / idleWall - 1));
+        std::printf("  of it the monitor's own     %.3f ms wall (%.1f %% of an idle cycle), "
+                    "%d status file writes\n",
+                    1000 * monitorWall, 100 * monitorWall / idleWall, statusWrites);
+        if (statusWrites > 0 && statusWrites < idleRuns)
+            std::printf("    after a cycle with a write %.3f ms, without %.3f ms\n",
+                        1000 * writingWall / statusWrites,
+                        1000 * quietWall / (idleRuns - statusWrites));
         std::printf("  statements sent             %zu\n", idleStatements.size());
         for (const std::string& s : idleStatements)
             std::printf("    %s\n", platform::Cp932ToUtf8(s).c_str());

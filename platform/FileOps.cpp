@@ -64,7 +64,8 @@ bool MaskMatch(const std::string& mask, std::size_t m, const std::string& name, 
 
 // Writes `bytes` to a fresh temporary file next to `path`; returns its name or "" on failure.
 // `mode` is given to the new file.
-std::string WriteTemp(const std::string& path, const std::string& bytes, mode_t mode) {
+std::string WriteTemp(const std::string& path, const std::string& bytes, mode_t mode,
+                      bool durable = true) {
     // Hidden and with its own ending, so folder scans by mask do not pick it up.
     std::size_t slash = path.rfind('/');
     std::size_t base = slash == std::string::npos ? 0 : slash + 1;
@@ -83,7 +84,7 @@ std::string WriteTemp(const std::string& path, const std::string& bytes, mode_t 
         else
             done += static_cast<std::size_t>(n);
     }
-    if (ok && fsync(fd) != 0)
+    if (ok && durable && fsync(fd) != 0)
         ok = false;
     if (close(fd) != 0)
         ok = false;
@@ -228,7 +229,7 @@ bool ReadFile(const std::string& path, std::string& bytes) {
     return ok;
 }
 
-bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
+bool WriteFileAtomic(const std::string& path, const std::string& bytes, bool durable) {
     if (path.empty() || FolderExists(path))
         return false;
     // Replace the file a symbolic link points to, not the link itself.
@@ -241,7 +242,7 @@ bool WriteFileAtomic(const std::string& path, const std::string& bytes) {
         target = real;
         std::free(real);
     }
-    std::string temp = WriteTemp(target, bytes, ModeFor(target, target));
+    std::string temp = WriteTemp(target, bytes, ModeFor(target, target), durable);
     if (temp.empty())
         return false;
     if (std::rename(temp.c_str(), target.c_str()) != 0) {

@@ -40,7 +40,10 @@ std::time_t ModificationTime(const std::string& path);
 // Whole file as bytes; false when it cannot be read.
 bool ReadFile(const std::string& path, std::string& bytes);
 
-// Writes the whole file atomically (temporary file in the same folder + rename).
-bool WriteFileAtomic(const std::string& path, const std::string& bytes);
+// Writes the whole file atomically (temporary file in the same folder + rename). A reader never
+// meets half a file either way; durable also waits until the bytes are on disk before the rename,
+// so that a power cut leaves the old or the new file. Without it a crash may leave an empty
+// file: only for files that are rewritten soon anyway and may be lost (a status report).
+bool WriteFileAtomic(const std::string& path, const std::string& bytes, bool durable = true);
 
 } // namespace platform

@@ -4,6 +4,7 @@
 #include "agent/core/IClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/EngineState.h"
+#include "agent/sync/HealthMonitor.h"
 #include "agent/sync/OperationLog.h"
 
 class AgentCycle {
@@ -13,8 +14,9 @@ public:
         bool webOpened = false;
     };
 
-    // All must outlive the cycle.
-    AgentCycle(WebSession& web, OperationLog& log, const IClock& clock, EngineState& state);
+    // All must outlive the cycle. health: told about the cycle (may be null).
+    AgentCycle(WebSession& web, OperationLog& log, const IClock& clock, EngineState& state,
+               HealthMonitor* health = nullptr);
 
     // Never throws a database error: each is logged.
     Outcome Run();
@@ -24,4 +26,5 @@ private:
     OperationLog& m_log;
     const IClock& m_clock;
     EngineState& m_state;
+    HealthMonitor* m_health;
 };

@@ -1,8 +1,10 @@
 #include "agent/app/CApposyncDlg.h"
 
 #include "agent/app/AgentController.h"
+#include "agent/app/HealthIcons.h"
 #include "agent/dialogs/ReviewModes.h"
 #include "agent/sync/BulkSend.h"
+#include "agent/sync/HealthMonitor.h"
 #include "agent/sync/OperationLog.h"
 #include "platform/Cp932.h"
 #include "platform/qt/QtText.h"
@@ -12,6 +14,7 @@
 #include <QCloseEvent>
 #include <QCursor>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
@@ -81,6 +84,8 @@ CApposyncDlg::CApposyncDlg(AgentController& controller, OperationLog& log, bool 
 
 CApposyncDlg::~CApposyncDlg() {
     m_controller.SetChangeListener({});
+    if (m_health)
+        m_health->SetListener({});
     if (m_tray)
         m_tray->hide();
 }
@@ -88,8 +93,8 @@ CApposyncDlg::~CApposyncDlg() {
 void CApposyncDlg::AttachTray() {
     if (m_tray)
         return;
-    m_tray = new QSystemTrayIcon(AgentIcon(), this);
-    m_tray->setToolTip(U("Corvane Web連携PG"));
+    m_tray = new QSystemTrayIcon(m_health ? HealthIcons::For(m_shownHealth) : AgentIcon(), this);
+    m_tray->setToolTip(TrayToolTip());
     // Either button opens the pop-up menu at the cursor.
     connect(m_tray, &QSystemTrayIcon::activated, this,
             [this](QSystemTrayIcon::ActivationReason reason) {
@@ -136,7 +141,21 @@ void CApposyncDlg::BuildControls() {
     m_progress->setObjectName("bulkProgress");
     m_progress->setFormat("%v / %m");
     m_progress->hide();
+    // The health line: shown once a monitor is attached.
+    m_healthIcon = new QLabel(this);
+    m_healthIcon->setObjectName("healthIcon");
+    m_healthText = new QLabel(this);
+    m_healthText->setObjectName("healthLine");
+    m_healthText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A long driver message wraps instead of widening the window.
+    m_healthText->setWordWrap(true);
+    auto* health = new QHBoxLayout;
+    health->addWidget(m_healthIcon, 0, Qt::AlignTop);
+    health->addWidget(m_healthText, 1);
+    m_healthIcon->hide();
+    m_healthText->hide();
     auto* left = new QVBoxLayout;
+    left->addLayout(health);
     left->addWidget(m_list, 1);
     left->addWidget(m_progress);
 
@@ -314,6 +333,57 @@ void CApposyncDlg::OnCommand(int id) {
     default:
         break;
     }
+}
+
+void CApposyncDlg::AttachHealth(HealthMonitor& health) {
+    // A lambda connection cannot be made unique: connect only on the first attach.
+    if (!m_health)
+        connect(&m_healthTimer, &QTimer::timeout, this, [this] { m_health->Reevaluate(); });
+    m_health = &health;
+    health.SetListener([this](const HealthSnapshot& now, const HealthMonitor::Change& change) {
+        ShowHealth(now, change);
+    });
+    m_healthTimer.setInterval(kHealthRecheckMs);
+    m_healthTimer.start();
+    // The first judgement draws the icons and changes nothing, so it announces nothing.
+    const HealthState state = health.Current().state;
+    ShowHealth(health.Current(), {state, state});
+}
+
+QString CApposyncDlg::TrayToolTip() const {
+    // The program's name stays first: the tray holds other programs' icons too.
+    const QString name = U("Corvane Web連携PG");
+    return m_trayToolTip.isEmpty() ? name : name + "\n" + m_trayToolTip;
+}
+
+void CApposyncDlg::ShowHealth(const HealthSnapshot& health, const HealthMonitor::Change& change) {
+    const QString text = platform::ToQString(health.Text());
+    if (health.state != m_shownHealth || m_healthIcon->pixmap().isNull()) {
+        m_shownHealth = health.state;
+        const QIcon icon = HealthIcons::For(health.state);
+        const int side = m_healthText->fontMetrics().height();
+        m_healthIcon->setPixmap(icon.pixmap(QSize(side, side), devicePixelRatioF()));
+        if (m_tray)
+            m_tray->setIcon(icon);
+    }
+    m_healthText->setText(text);
+    m_healthIcon->show();
+    m_healthText->show();
+    m_trayToolTip = text;
+    if (m_tray)
+        m_tray->setToolTip(TrayToolTip());
+
+    const HealthMonitor::Announcement a = HealthMonitor::Announce(health, change);
+    if (a.Empty())
+        return;
+    const QString title = platform::ToQString(a.title);
+    const QString message = platform::ToQString(a.text);
+    if (m_trayMessageObserver)
+        m_trayMessageObserver(title, message);
+    if (m_tray)
+        m_tray->showMessage(title, message,
+                            change.EnteredError() ? QSystemTrayIcon::Critical
+                                                  : QSystemTrayIcon::Information);
 }
 
 void CApposyncDlg::ShowFromTray() {

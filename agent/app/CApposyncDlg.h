@@ -4,6 +4,8 @@
 // AgentController and shows its state. Hiding never stops the agent; only the menu item
 // "Web連携機能の終了" (after a confirmation) ends it. Without a system tray the window is never
 // hidden, only minimised, and the pop-up menu's items are in the window's context menu.
+// With a health monitor attached, a line above the log and the tray icon and tooltip show the
+// agent's health; a turn to 異常 and the recovery are told once each by a tray message.
 #include <QDialog>
 #include <QTimer>
 #include <functional>
@@ -11,10 +13,13 @@
 #include <memory>
 #include <string>
 
+#include "agent/sync/HealthMonitor.h"
+
 class AgentController;
 class BulkSend;
 class OperationLog;
 class QAction;
+class QLabel;
 class QListWidget;
 class QMenu;
 class QProgressBar;
@@ -73,6 +78,21 @@ public:
     // until set they say the dialog is not part of this build.
     void SetSettingsDialog(std::function<void()> open) { m_openSettings = std::move(open); }
 
+    // Shows the monitor's health from now on, and judges it again every kHealthRecheckMs while no
+    // cycle runs (a stopped agent turns to 異常 too). The monitor must outlive the window.
+    void AttachHealth(HealthMonitor& health);
+    static constexpr int kHealthRecheckMs = 30000;
+    const QTimer& HealthRecheck() const { return m_healthTimer; }
+    // The line above the log (the state icon and the text).
+    QLabel* HealthLine() const { return m_healthText; }
+    QString TrayToolTip() const;
+    HealthState ShownHealth() const { return m_shownHealth; }
+    // Called with each tray message (title, text) besides showing it; tests watch it. May be
+    // empty.
+    void SetTrayMessageObserver(std::function<void(const QString&, const QString&)> observer) {
+        m_trayMessageObserver = std::move(observer);
+    }
+
     // Runs one command of the buttons or the pop-up menu (AgentController::Command ids).
     void OnCommand(int id);
 
@@ -107,6 +127,7 @@ private:
     void ShowAbout();
     void ShowFromTray();
     void ShowPopupAtCursor();
+    void ShowHealth(const HealthSnapshot& health, const HealthMonitor::Change& change);
 
     AgentController& m_controller;
     OperationLog& m_log;
@@ -123,6 +144,13 @@ private:
     std::string m_bulkFolder;
     std::function<bool(const std::string&)> m_confirmBulk;
     std::function<void()> m_bulkPumpObserver;
+    HealthMonitor* m_health = nullptr;
+    QTimer m_healthTimer;
+    QLabel* m_healthIcon = nullptr;
+    QLabel* m_healthText = nullptr;
+    HealthState m_shownHealth = HealthState::Normal;
+    QString m_trayToolTip;
+    std::function<void(const QString&, const QString&)> m_trayMessageObserver;
     std::function<void(QWidget*)> m_openNotices;
     std::function<void()> m_openSettings;
 };

@@ -6,11 +6,13 @@
 #include "agent/core/SystemClock.h"
 #include "agent/sync/ClinicZoneLines.h"
 #include "agent/sync/HeadlessRunner.h"
+#include "agent/sync/HealthStatusFile.h"
 #include "agent/sync/IWebLogTable.h"
 #include "platform/Cp932.h"
 
 #include <csignal>
 #include <ostream>
+#include <unistd.h>
 
 namespace {
 
@@ -31,6 +33,8 @@ HeadlessStart::Options HeadlessStart::Parse(const std::vector<std::string>& args
             options.bulk = BulkKind::Patients;
         else if (arg == "--send-all-memos")
             options.bulk = BulkKind::Memos;
+        else if (arg == "--status")
+            options.status = true;
     }
     if (options.bulk)
         options.headless = true;
@@ -55,7 +59,16 @@ int HeadlessStart::Run(bool once, std::ostream& out, std::ostream& err) {
     EngineState state;
     state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
 
+    HealthMonitor health(log, app.Web(), state, clock, HealthThresholds::Read(),
+                         HealthStatusFile::PathIn(app.DatabaseFolder()), ::getpid());
+    // Without a tray the log is where a turn to 異常 and back is told.
+    health.SetListener([&log](const HealthSnapshot& now, const HealthMonitor::Change& change) {
+        const HealthMonitor::Announcement a = HealthMonitor::Announce(now, change);
+        if (!a.Empty())
+            log.WriteLog(OperationLog::Info, a.title + ": " + a.text);
+    });
     HeadlessRunner runner(app.Web(), log, clock, state, out);
+    runner.SetHealthMonitor(&health);
     // The zone line first: it says how to read every time stamp that follows.
     WriteClinicZoneLines(log, platform::StartZoneChoice());
     if (!app.SettingsProblems().empty()) {

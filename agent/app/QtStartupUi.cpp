@@ -12,6 +12,8 @@
 #include "agent/dialogs/SettingModes.h"
 #include "agent/sync/ClinicZoneLines.h"
 #include "agent/sync/EngineState.h"
+#include "agent/sync/HealthMonitor.h"
+#include "agent/sync/HealthStatusFile.h"
 #include "agent/sync/IWebLogTable.h"
 #include "agent/sync/OperationLog.h"
 #include "platform/qt/ActivationServer.h"
@@ -22,6 +24,7 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <iostream>
+#include <unistd.h>
 
 bool QtStartupUi::ActivateRunning(const std::string& propertyName) {
     return platform::ActivationServer::ActivateRunning(propertyName);
@@ -63,14 +66,17 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) 
     log.SetLostConnectionHandler([&app] { app.Web().RaiseReconnect(); });
 
     EngineState state;
+    HealthMonitor health(log, app.Web(), state, clock, HealthThresholds::Read(),
+                         HealthStatusFile::PathIn(app.DatabaseFolder()), ::getpid());
     CApposyncDlg* window = nullptr;
     AgentController controller(
-        state, [&] { AgentCycle(app.Web(), log, clock, state).Run(); },
+        state, [&] { AgentCycle(app.Web(), log, clock, state, &health).Run(); },
         {[&window](int ms) { window->ArmTimer(ms); }, [&window] { window->KillTimer(); }});
 
     // The window lives until the agent ends; the tray decides whether hiding is allowed.
     CApposyncDlg dlg(controller, log, QSystemTrayIcon::isSystemTrayAvailable());
     window = &dlg;
+    dlg.AttachHealth(health);
     dlg.EnableBulkSends(app.Web(), app.DatabaseFolder());
     dlg.SetNoticeOpener([&](QWidget* parent) {
         OpenNotificationDialog(parent, app.Web(), log, app.DatabaseFolder(),

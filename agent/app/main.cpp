@@ -1,9 +1,12 @@
-// apposync: the resident agent (no command word), one staff dialog (a command word), or the
-// agent without any window (--headless [--once]; --send-all-patients, --send-all-memos).
+// apposync: the resident agent (no command word), one staff dialog (a command word), the agent
+// without any window (--headless [--once]; --send-all-patients, --send-all-memos), or the
+// running agent's health for monitoring (--status).
 #include "agent/app/CApposyncApp.h"
 #include "agent/app/HeadlessStart.h"
 #include "agent/app/QtStartupUi.h"
 #include "agent/app/StartMode.h"
+#include "agent/app/StatusCommand.h"
+#include "agent/core/SystemClock.h"
 #include "outside/tools/CTools.h"
 #include "platform/ClinicZone.h"
 #include "platform/Cp932.h"
@@ -19,6 +22,8 @@ int main(int argc, char** argv) {
     const auto zone = platform::UseClinicZone(CTools::GetCorvaneIniFileName());
     const std::vector<std::string> args(argv + 1, argv + argc);
     const auto headless = HeadlessStart::Parse(args);
+    if (headless.status)
+        return StatusCommand::Run(std::cout, SystemClock::Instance());
     if (headless.bulk)
         return HeadlessStart::RunBulk(*headless.bulk, std::cout, std::cerr, isatty(STDOUT_FILENO));
     if (headless.headless)

@@ -85,6 +85,13 @@ inline constexpr IntKey kFirstAfterDays{"FRIST_APPOINTMENTS", "AFTER_DAYS", 1};
 inline constexpr IntKey kFirstDayOfWeek{"FRIST_APPOINTMENTS", "DayOfWeek", 1}; // + weekday
 inline constexpr TextKey kFirstTimes{"FRIST_APPOINTMENTS", "Times", ""};       // + weekday
 
+// "HEALTH": when the agent's health turns to warning or error (HealthThresholds).
+// WARN_MINUTES: an entry file waiting longer than this is a warning.
+// ERROR_MINUTES: no connected cycle for this long is an error; an entry file waiting three times
+// as long is one too.
+inline constexpr IntKey kHealthWarnMinutes{"HEALTH", "WARN_MINUTES", 5};
+inline constexpr IntKey kHealthErrorMinutes{"HEALTH", "ERROR_MINUTES", 10};
+
 // "GLOBALSETTING.ini" (read only).
 inline constexpr TextKey kClinicName{"GLOBAL", "ClinicName", ""};
 inline constexpr TextKey kClinicTel{"GLOBAL", "ClinicTel", ""};

@@ -3,6 +3,7 @@
 // headless runner). Exchanges read and update it through their SyncContext.
 #include <ctime>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "agent/core/LocalDateTime.h"
@@ -31,6 +32,10 @@ struct EngineState {
     int appoSend = 0;
     // "COMMON"/"SHOWID_CUT", read by every cycle.
     int showIdCut = 0;
+
+    // Patients' change requests (web rows with status_flag 2) that the last pass of the
+    // change-request exchange read and left unanswered; empty until a pass has read them.
+    std::optional<int> changeRequestsWaiting;
 
     // Further change detectors of the settings publishes (signature texts, file times), by name.
     std::map<std::string, std::string> detectors;

@@ -2,6 +2,7 @@
 // The entry files one cycle works on: full paths, per kind, in the order the folder listing gave
 // them. Filled by ScanEntryFolder before the web connection is opened; files that arrive later
 // wait for the next cycle.
+#include <array>
 #include <string>
 #include <vector>
 
@@ -16,3 +17,16 @@ struct EntryLists {
         return reservations.size() + sales.size() + memos.size() + notices.size() + patients.size();
     }
 };
+
+// The file masks of the entry folder with the list each fills, in the order the scan lists them.
+struct EntryKind {
+    const char* mask;
+    std::vector<std::string> EntryLists::*list;
+};
+inline constexpr std::array<EntryKind, 5> kEntryKinds{{
+    {"*.txt", &EntryLists::reservations},
+    {"*.sale", &EntryLists::sales},
+    {"*.memo", &EntryLists::memos},
+    {"*.notice", &EntryLists::notices},
+    {"*.pat", &EntryLists::patients},
+}};

@@ -48,10 +48,18 @@ int HeadlessRunner::Run(bool once) {
     // As the window's Start: the first cycle is flagged for the first-visit booking step.
     m_state.firstCycle = true;
     m_log.WriteLog(OperationLog::Info, platform::J("開始"));
+    const auto runCycle = [&] {
+        if (m_health)
+            m_health->CycleStarting();
+        const CycleOutcome outcome = cycle.Run();
+        if (m_health)
+            m_health->CycleEnded(outcome);
+        return outcome;
+    };
     if (once)
-        return cycle.Run().DatabasesOpened() ? 0 : 1;
+        return runCycle().DatabasesOpened() ? 0 : 1;
     while (!StopRequested()) {
-        cycle.Run();
+        runCycle();
         if (!m_wait(kPeriod))
             break;
     }

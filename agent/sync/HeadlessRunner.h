@@ -9,6 +9,7 @@
 #include "agent/core/IClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/EngineState.h"
+#include "agent/sync/HealthMonitor.h"
 #include "agent/sync/OperationLog.h"
 
 class HeadlessRunner {
@@ -28,6 +29,9 @@ public:
     // previous one, and returns 0.
     int Run(bool once);
 
+    // Brackets every cycle with the monitor (may be null: none). It must outlive the runner.
+    void SetHealthMonitor(HealthMonitor* health) { m_health = health; }
+
     // Asks a running loop to end after its current cycle (async-signal-safe).
     static void RequestStop() { s_stop.store(true); }
     static bool StopRequested() { return s_stop.load(); }
@@ -38,6 +42,7 @@ private:
     const IClock& m_clock;
     EngineState& m_state;
     Waiter m_wait;
+    HealthMonitor* m_health = nullptr;
     static std::atomic<bool> s_stop;
 };
 

@@ -37,6 +37,10 @@ void OperationLog::WriteLog(int category, const std::string& text, const std::st
     try {
         if (category == SqlError && CDBException::IsLostConnectionError(text) && m_onLost)
             m_onLost();
+        if (category == Error || category == SqlError) {
+            ++m_failures;
+            m_lastFailure = Failure{category, text, m_clock.Now()};
+        }
         if (std::find(m_recent.begin(), m_recent.end(), text) != m_recent.end())
             return;
         const std::string label = Label(category);

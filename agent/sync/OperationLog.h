@@ -3,8 +3,11 @@
 // window shows (newest first, at most 300), suppresses repeats of recent texts, stores every
 // entry other than "Info" as a record of the local web-log table, and notices a lost web
 // connection in the texts of database errors. Never throws to its caller. One thread only.
+#include <chrono>
+#include <cstdint>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +56,19 @@ public:
     const std::deque<std::string>& Lines() const { return m_lines; }
     size_t RecentCount() const { return m_recent.size(); }
 
+    // A failure entry ("エラー" or "SQLエラー") as it was written, repeats included.
+    struct Failure {
+        int category = Error;
+        std::string text; // CP932
+        std::chrono::system_clock::time_point when;
+    };
+    // Failure entries written so far, counted before the repeat suppression: a failure that
+    // recurs every cycle counts every time, so a caller can tell by the difference whether a span
+    // of work failed somewhere, whatever the texts say.
+    std::uint64_t FailureCount() const { return m_failures; }
+    // The latest failure entry; empty before the first.
+    const std::optional<Failure>& LastFailure() const { return m_lastFailure; }
+
 private:
     void AddLine(const std::string& line, bool progress);
     void Store(const std::string& label, const std::string& text, const std::string& reference,
@@ -65,4 +81,6 @@ private:
     std::vector<Listener> m_listeners;
     std::vector<std::string> m_recent;
     std::deque<std::string> m_lines;
+    std::uint64_t m_failures = 0;
+    std::optional<Failure> m_lastFailure;
 };

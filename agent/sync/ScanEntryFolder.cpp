@@ -54,9 +54,6 @@ void ScanEntryFolder(SyncContext& ctx) {
     }
 
     ctx.entries = EntryLists{};
-    List(ctx, "*.txt", ctx.entries.reservations);
-    List(ctx, "*.sale", ctx.entries.sales);
-    List(ctx, "*.memo", ctx.entries.memos);
-    List(ctx, "*.notice", ctx.entries.notices);
-    List(ctx, "*.pat", ctx.entries.patients);
+    for (const EntryKind& kind : kEntryKinds)
+        List(ctx, kind.mask, ctx.entries.*kind.list);
 }

@@ -151,6 +151,7 @@ CycleOutcome SyncCycle::Run() {
             }
         }
         ScanEntryFolder(ctx);
+        outcome.entryFolder = ctx.entryFolder;
 
         if (!OpenLogged(m_web, m_log))
             return outcome;

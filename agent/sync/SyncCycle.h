@@ -37,6 +37,8 @@ struct CycleOutcome {
     bool localOpened = false; // the local clinic database could be opened
     bool webOpened = false;   // the web connection could be opened
     bool completed = false;   // every step ran (no step abandoned the cycle)
+    // The entry folder the scan settled (ending in '/'); empty when the cycle ended before it.
+    std::string entryFolder;
 
     // Both databases were reachable (exit status of a single headless cycle).
     bool DatabasesOpened() const { return localOpened && webOpened; }

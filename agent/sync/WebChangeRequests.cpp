@@ -414,7 +414,8 @@ void RowHandler::Moved(const std::string& appoKey, Statements& out) {
     out.linked = true;
 }
 
-void Execute(SyncContext& ctx, const std::string& appoKey, const Statements& st) {
+// True when the row was answered (its first statement went through).
+bool Execute(SyncContext& ctx, const std::string& appoKey, const Statements& st) {
     bool answered = false;
     for (int i = 0; i < 3; ++i) {
         if (st.sql[i].empty() || (i == 2 && !answered))
@@ -435,6 +436,7 @@ void Execute(SyncContext& ctx, const std::string& appoKey, const Statements& st)
             LogRepeatedConfirmation(ctx, OperationLog::Confirmed, st.repeatWhat, appoKey,
                                     st.patientKey);
     }
+    return answered;
 }
 
 } // namespace
@@ -490,9 +492,12 @@ void ProcessWebChangeRequests(SyncContext& ctx) {
     }
 
     RowHandler handler(ctx, settings);
+    int waiting = 0;
     for (const Request& row : rows) {
         Statements st;
         handler.Handle(row, st);
-        Execute(ctx, row.appoKey, st);
+        if (!Execute(ctx, row.appoKey, st))
+            ++waiting;
     }
+    ctx.state.changeRequestsWaiting = waiting;
 }
