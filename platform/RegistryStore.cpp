@@ -220,7 +220,7 @@ std::optional<int> ParseInt(const std::string& text) {
 RegistryStore::RegistryStore(std::string rootFolder) : m_root(std::move(rootFolder)) {}
 
 std::string RegistryStore::DefaultRoot() {
-    return ProgramFolder() + "registry/";
+    return RegistryFolder();
 }
 
 bool RegistryStore::KeyExists(Hive hive, const std::string& key) const {

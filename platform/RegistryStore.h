@@ -11,7 +11,7 @@ enum class Hive { Machine, User };
 
 class RegistryStore {
 public:
-    // Root folder of the store; default: "registry/" in the program folder. Tests pass a
+    // Root folder of the store; default: RegistryFolder() (ProgramFolder.h). Tests pass a
     // temporary folder.
     explicit RegistryStore(std::string rootFolder = DefaultRoot());
     static std::string DefaultRoot();

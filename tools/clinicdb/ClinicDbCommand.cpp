@@ -19,6 +19,13 @@
 
 namespace {
 
+const char* const kUsage =
+    "usage: clinicdb init FOLDER | import FOLDER FILE.json | show FOLDER TABLE [KEY] |\n"
+    "       set FOLDER entry-folder|clinic-code VALUE | demo FOLDER | encipher TEXT |\n"
+    "       entry FOLDER reservation WORD KEY | entry FOLDER sale WORD SALENO |\n"
+    "       entry FOLDER memo WORD PATIENTKEY MEMONO | entry FOLDER patient PATIENTKEY |\n"
+    "       entry FOLDER notice PATIENTKEY YYYYMMDD TITLE CONTENT\n";
+
 std::string WithSlash(std::string folder) {
     if (!folder.empty() && folder.back() != '/')
         folder += '/';
@@ -64,12 +71,7 @@ std::string ClinicDbCommand::Today() const {
 }
 
 int ClinicDbCommand::Usage(const std::string& problem) {
-    m_err << "clinicdb: " << problem << "\n"
-          << "usage: clinicdb init FOLDER | import FOLDER FILE.json | show FOLDER TABLE [KEY] |\n"
-             "       set FOLDER entry-folder|clinic-code VALUE | demo FOLDER | encipher TEXT |\n"
-             "       entry FOLDER reservation WORD KEY | entry FOLDER sale WORD SALENO |\n"
-             "       entry FOLDER memo WORD PATIENTKEY MEMONO | entry FOLDER patient PATIENTKEY |\n"
-             "       entry FOLDER notice PATIENTKEY YYYYMMDD TITLE CONTENT\n";
+    m_err << "clinicdb: " << problem << "\n" << kUsage;
     return 2;
 }
 
@@ -77,6 +79,10 @@ int ClinicDbCommand::Run(const std::vector<std::string>& args) {
     if (args.empty())
         return Usage("no command");
     const std::string& cmd = args[0];
+    if (cmd == "--help" || cmd == "-h" || cmd == "help") {
+        m_out << kUsage;
+        return 0;
+    }
     if (cmd == "init")
         return Init(args);
     if (cmd == "import")

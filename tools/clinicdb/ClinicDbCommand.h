@@ -14,6 +14,7 @@
 //   entry FOLDER patient PATIENTKEY
 //   demo FOLDER                          create the database and fill a demo clinic
 //   encipher TEXT                        the stored-credential form of TEXT
+//   --help                               the usage, on standard output (exit 0)
 #include <ostream>
 #include <string>
 #include <vector>

@@ -129,6 +129,11 @@ TEST(ClinicDbTool, BadInputExitsWithTwoAndImportsNothing) {
     EXPECT_EQ(run({"show", dir.Path(), "patient"}).status, 2) << "folder without a database";
     EXPECT_EQ(run({"frobnicate"}).status, 2);
     EXPECT_EQ(run({}).status, 2);
+    // Asked for, the usage is an answer, not an error.
+    ProgramRun help = run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("usage: clinicdb init FOLDER"), std::string::npos);
+    EXPECT_EQ(help.err, "");
     EXPECT_FALSE(platform::FileExists(dir.File("nowhere/PelmoDB.sqlite")));
 }
 
