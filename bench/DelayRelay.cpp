@@ -105,6 +105,7 @@ void DelayRelay::Carry(int client) {
     const int fds[2] = {client, server};
     std::deque<Chunk> queues[2]; // [0]: client -> server, [1]: server -> client
     bool open[2] = {true, true};
+    bool answered = true; // the server spoke since the client last did
     while (!m_stop && (open[0] || open[1] || !queues[0].empty() || !queues[1].empty())) {
         const auto now = Clock::now();
         int waitMs = 100;
@@ -124,8 +125,17 @@ void DelayRelay::Carry(int client) {
             const ssize_t n = ::recv(fds[side], buf, sizeof buf, 0);
             if (n <= 0)
                 open[side] = false;
-            else
+            else {
                 queues[side].push_back({Clock::now() + oneWay, std::string(buf, n)});
+                if (side == 1) {
+                    answered = true;
+                } else {
+                    ++m_clientSends;
+                    if (answered)
+                        ++m_roundTrips;
+                    answered = false;
+                }
+            }
         }
         const auto after = Clock::now();
         for (int side = 0; side < 2; ++side) {
