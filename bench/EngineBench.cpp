@@ -46,6 +46,7 @@
 #include "outside/pelmodb/CPatientDB.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
 #include "outside/pelmodb/CReservationDB.h"
+#include "outside/pelmodb/SqliteConnection.h"
 #include "platform/Cp932.h"
 #include "platform/FileOps.h"
 #include "platform/Profile.h"
@@ -345,12 +346,15 @@ int main(int argc, char** argv) {
         const int idleRuns = 100;
         double idleCpu = 0, idleWall = 0, healthCpu = 0, healthWall = 0, monitorWall = 0;
         int statusWrites = 0;
+        long long idleOpens = 0;               // of the local database file
         double writingWall = 0, quietWall = 0; // the monitor's own, cycles with and without a write
         timespec lastWrite{};
         for (int i = 0; i < idleRuns; ++i) {
             double cpu = CpuSeconds();
             auto wall = Clock::now();
+            const long long opensBefore = SqliteConnection::OpenCount();
             cycle.Run();
+            idleOpens += SqliteConnection::OpenCount() - opensBefore;
             idleCpu += (CpuSeconds() - cpu) / idleRuns;
             idleWall += Seconds(Clock::now() - wall) / idleRuns;
             cpu = CpuSeconds();
@@ -387,6 +391,8 @@ int main(int argc, char** argv) {
         std::printf("P2: one idle cycle (mean of %d)\n", idleRuns);
         std::printf("  CPU                         %.2f ms\n", 1000 * idleCpu);
         std::printf("  wall                        %.2f ms\n", 1000 * idleWall);
+        std::printf("  local database opens        %.2f\n",
+                    static_cast<double>(idleOpens) / idleRuns);
         std::printf(
             "  with the health monitor     %.2f ms CPU (%+.1f %%), %.2f ms wall (%+.1f %%)\n",
             1000 * healthCpu, 100 * (healthCpu / idleCpu - 1), 1000 * healthWall,

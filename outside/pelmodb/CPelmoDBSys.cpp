@@ -1,5 +1,6 @@
 #include "CPelmoDBSys.h"
 
+#include "LocalConnections.h"
 #include "PelmoMessages.h"
 #include "PelmoSchema.h"
 #include "PelmoStatus.h"
@@ -33,7 +34,8 @@ std::shared_ptr<SqliteConnection> CPelmoDBSys::Connection() {
         m_lastErr = PelmoMessages::Missing(file);
         return nullptr;
     }
-    auto conn = SqliteConnection::Open(file, false, m_lastErr);
+    // Shared with the other users of this file on this thread while they hold it.
+    auto conn = LocalConnections::Get(file, m_lastErr);
     if (!conn)
         return nullptr;
     if (!PelmoSchema::IsClinicDatabase(*conn)) {

@@ -24,15 +24,23 @@ PelmoTransaction::PelmoTransaction(const std::vector<CBaseDBCall*>& tables) {
         return;
     }
     CBaseDBCall* host = tables.front();
-    m_conn = host->Connection();
-    if (!m_conn) {
+    std::shared_ptr<SqliteConnection> hostConn = host->Connection();
+    if (!hostConn) {
         m_status = PelmoStatus::kCannotOpen;
         m_err = host->GetLastDBErr();
         return;
     }
+    // The named tables move onto a connection of the transaction's own: the other objects of
+    // this thread share the host's, and must neither see nor add to the uncommitted writes. Inside
+    // another transaction on the host's connection this one nests in it as a savepoint.
+    std::string openErr;
+    m_conn = hostConn->InTransaction() ? hostConn : hostConn->TransactionConnection(openErr);
+    if (!m_conn) {
+        m_status = PelmoStatus::kCannotOpen;
+        m_err = openErr;
+        return;
+    }
     for (CBaseDBCall* t : tables) {
-        if (t == host)
-            continue;
         int status = PelmoStatus::kOk;
         m_joined.emplace_back(t, t->UseConnection(m_conn, status));
         if (status != PelmoStatus::kOk) {

@@ -1,6 +1,7 @@
 #pragma once
 // One local transaction over the writes of several record objects. The objects named at the
-// start use the connection of the first one until the transaction ends, so their Insert, Update
+// start share one connection of the transaction until it ends (not the one the other objects of
+// the thread share, so those neither see nor join it), so their Insert, Update
 // and Delete calls commit together or not at all. Each such write is a savepoint inside the
 // transaction: a failed write undoes only itself, and the caller decides whether to commit the
 // rest.

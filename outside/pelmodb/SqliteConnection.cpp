@@ -4,12 +4,15 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <chrono>
 #include <thread>
 
 namespace {
 constexpr int kBusyTimeoutMs = 5000;
 constexpr int kBusyRetries = 12; // on top of the timeout: about a minute of waiting in all
+
+std::atomic<long long> g_opens{0};
 
 bool IsBusy(int rc) {
     int primary = rc & 0xFF;
@@ -32,6 +35,7 @@ std::shared_ptr<SqliteConnection> SqliteConnection::Open(const std::string& dbFi
     std::shared_ptr<SqliteConnection> conn(new SqliteConnection);
     conn->m_path = dbFile;
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | (create ? SQLITE_OPEN_CREATE : 0);
+    ++g_opens;
     int rc = sqlite3_open_v2(dbFile.c_str(), &conn->m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
         err = PelmoMessages::CannotOpen(
@@ -40,11 +44,20 @@ std::shared_ptr<SqliteConnection> SqliteConnection::Open(const std::string& dbFi
     }
     sqlite3_extended_result_codes(conn->m_db, 1);
     sqlite3_busy_timeout(conn->m_db, kBusyTimeoutMs);
-    // The first statement reads the file: a foreign or damaged file fails here.
-    for (const char* pragma : {"PRAGMA journal_mode=WAL", "PRAGMA synchronous=NORMAL",
-                               // Seeks on a large book read through memory mapping instead of a
-                               // copy per page.
-                               "PRAGMA mmap_size=1073741824", "PRAGMA cache_size=-32768"}) {
+    // The first statement reads the file: a foreign or damaged file fails here. The journal
+    // mode is stored in the file, so only a file not yet in WAL is switched (that takes a lock).
+    std::string mode;
+    rc = conn->QueryText("PRAGMA journal_mode", mode);
+    if (rc == SQLITE_OK && mode != "wal") {
+        mode.clear();
+        rc = conn->QueryText("PRAGMA journal_mode=WAL", mode);
+    }
+    if (rc != SQLITE_OK) {
+        err = PelmoMessages::CannotOpen(dbFile, rc, mode);
+        return nullptr;
+    }
+    // Settings of this connection only: no file access.
+    for (const char* pragma : {"PRAGMA synchronous=NORMAL", "PRAGMA cache_size=-32768"}) {
         std::string text;
         rc = conn->Exec(pragma, text);
         if (rc != SQLITE_OK) {
@@ -53,6 +66,43 @@ std::shared_ptr<SqliteConnection> SqliteConnection::Open(const std::string& dbFi
         }
     }
     return conn;
+}
+
+long long SqliteConnection::OpenCount() {
+    return g_opens.load();
+}
+
+std::shared_ptr<SqliteConnection> SqliteConnection::TransactionConnection(std::string& err) {
+    if (m_spare && m_spare.use_count() == 1 && !m_spare->InTransaction())
+        return m_spare;
+    auto conn = Open(m_path, false, err);
+    if (conn && !m_spare)
+        m_spare = conn;
+    return conn;
+}
+
+int SqliteConnection::QueryText(const std::string& sql, std::string& out) {
+    int rc = SQLITE_BUSY;
+    for (int attempt = 0; attempt <= kBusyRetries && IsBusy(rc); ++attempt) {
+        if (attempt > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20 + 10 * attempt));
+        sqlite3_stmt* stmt = nullptr;
+        rc = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr);
+        if (rc == SQLITE_OK) {
+            rc = sqlite3_step(stmt);
+            if (rc == SQLITE_ROW) {
+                const unsigned char* text = sqlite3_column_text(stmt, 0);
+                out = text ? reinterpret_cast<const char*>(text) : "";
+                rc = SQLITE_OK;
+            } else if (rc == SQLITE_DONE) {
+                rc = SQLITE_OK;
+            }
+        }
+        if (rc != SQLITE_OK)
+            out = sqlite3_errmsg(m_db);
+        sqlite3_finalize(stmt);
+    }
+    return rc;
 }
 
 std::string SqliteConnection::ErrorText() const {

@@ -19,6 +19,13 @@ public:
     // Opens dbFile (created only when create is true) in WAL mode. Null with err set on failure.
     static std::shared_ptr<SqliteConnection> Open(const std::string& dbFile, bool create,
                                                   std::string& err);
+    // Files opened by this process so far (failed attempts included), for tests and benches.
+    static long long OpenCount();
+
+    // A second connection to the same file for a transaction over several tables, so that
+    // whoever else shares this one stays outside it. An idle one from an earlier transaction is
+    // reused; it lives as long as this connection. Null with err set when it cannot be opened.
+    std::shared_ptr<SqliteConnection> TransactionConnection(std::string& err);
 
     sqlite3* Handle() const { return m_db; }
 
@@ -45,9 +52,12 @@ public:
 
 private:
     SqliteConnection() = default;
+    // The first column of the first row of sql in out (or the error text): a SQLite code.
+    int QueryText(const std::string& sql, std::string& out);
 
     sqlite3* m_db = nullptr;
     std::string m_path;
     std::unordered_map<std::string, sqlite3_stmt*> m_statements;
     int m_depth = 0;
+    std::shared_ptr<SqliteConnection> m_spare; // see TransactionConnection
 };

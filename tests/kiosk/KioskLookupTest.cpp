@@ -1,11 +1,13 @@
 // The reservation rules behind a scan: today's reservations in order, the 15-minute rule,
 // passed-over statuses and stored times that are not times of day.
+#include "CReservationDB.h"
 #include "DisplayState.h"
 #include "FakeClock.h"
 #include "KioskController.h"
 #include "KioskSettings.h"
 #include "KioskTestDb.h"
 #include "ReservationLookup.h"
+#include "SqliteConnection.h"
 #include "platform/FileOps.h"
 
 #include <gtest/gtest.h>
@@ -128,4 +130,20 @@ TEST(KioskLookup, StoredTimesThatAreNoTimeOfDaySendThePatientToTheStaff) {
     // Valid reception time 90 minutes ago, start hour 25: cannot be judged either.
     EXPECT_EQ(ReservationLookup::Run(db.Folder(), "0000004712", At(10, 30)).state,
               DisplayState::kSeeStaff);
+}
+
+TEST(KioskLookup, AScanOpensTheDatabaseOnceAndSeesTheLatestBookings) {
+    KioskTestDb db;
+    db.AddPatient(kCode, "佐藤 花子");
+    db.AddReservation("0000000001", kCode, "20240501", "1010", 0);
+    const long long before = SqliteConnection::OpenCount();
+    EXPECT_EQ(ReservationLookup::Run(db.Folder(), kCode, At(9, 0)).reservationTime, "10:10");
+    EXPECT_EQ(SqliteConnection::OpenCount() - before, 1);
+
+    // Booked while the kiosk is held open elsewhere in the program: the next scan sees it.
+    CReservationDB held(db.Folder(), 0);
+    ASSERT_EQ(held.Open(), 0);
+    EXPECT_EQ(ReservationLookup::Run(db.Folder(), kCode, At(9, 0)).reservationTime, "10:10");
+    db.AddReservation("0000000002", kCode, "20240501", "0930", 0);
+    EXPECT_EQ(ReservationLookup::Run(db.Folder(), kCode, At(9, 0)).reservationTime, "09:30");
 }

@@ -1,6 +1,7 @@
 #include "platform/qt/ActivationServer.h"
 #include "platform/SingleInstance.h"
 
+#include "QtTestApp.h"
 #include "TempDir.h"
 
 #include <QApplication>
@@ -16,19 +17,6 @@
 using namespace platform;
 
 namespace {
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "platform_qt_tests";
-    static char* argv[] = {name, nullptr};
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    // Never destroyed: tearing down the GUI at exit, after the platform plugin, crashes.
-    // The font test of this executable may have made it already.
-    static QApplication* app = QCoreApplication::instance()
-                                   ? qobject_cast<QApplication*>(QCoreApplication::instance())
-                                   : new QApplication(argc, argv);
-    return *app;
-}
 
 // Runs ActivateRunning on another thread while this thread serves the socket.
 bool ActivateFromOtherThread(const std::string& name) {
@@ -54,7 +42,7 @@ bool ActivateFromOtherThread(const std::string& name) {
 class ActivationServerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        App();
+        QtTestApp();
         setenv("XDG_RUNTIME_DIR", m_dir.Path().c_str(), 1);
     }
     TempDir m_dir;

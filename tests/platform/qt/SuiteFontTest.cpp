@@ -1,27 +1,15 @@
 #include "platform/qt/SuiteFont.h"
 
+#include "QtTestApp.h"
+
 #include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QWidget>
 #include <gtest/gtest.h>
 
-namespace {
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "platform_qt_tests";
-    static char* argv[] = {name, nullptr};
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    // Never destroyed (see ActivationServerTest); the other test may have made it already.
-    static QApplication* app = QCoreApplication::instance()
-                                   ? qobject_cast<QApplication*>(QCoreApplication::instance())
-                                   : new QApplication(argc, argv);
-    return *app;
-}
-} // namespace
-
 TEST(SuiteFont, OneInstalledFamilyCoversDigitsLatinAndKana) {
-    App();
+    QtTestApp();
     const qreal size = QApplication::font().pointSizeF();
     // The install script provides the first family; the fallback is only for other systems.
     ASSERT_EQ(platform::UseSuiteFont(), QString::fromLatin1(platform::kSuiteFontFamilies[0]));

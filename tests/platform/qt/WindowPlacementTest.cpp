@@ -1,5 +1,6 @@
 #include "platform/qt/WindowPlacement.h"
 
+#include "QtTestApp.h"
 #include "TempDir.h"
 
 #include <QApplication>
@@ -13,23 +14,12 @@ using platform::RegistryStore;
 using platform::WindowPlacement;
 
 namespace {
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "platform_qt_tests";
-    static char* argv[] = {name, nullptr};
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    // Never destroyed (see ActivationServerTest); another test may have made it already.
-    static QApplication* app = QCoreApplication::instance()
-                                   ? qobject_cast<QApplication*>(QCoreApplication::instance())
-                                   : new QApplication(argc, argv);
-    return *app;
-}
 
 constexpr const char* kKey = "SOFTWARE\\Talmor\\Test\\Window";
 } // namespace
 
 TEST(WindowPlacement, ComesBackWhereItWasAndAlwaysOnAScreen) {
-    App();
+    QtTestApp();
     TempDir dir;
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
 
