@@ -19,6 +19,12 @@ public:
 
     int Port() const { return m_port; }
     int AddedRoundTripMs() const { return m_roundTripMs; }
+    // What clients sent so far, over all links: every read of client bytes (about one write of
+    // the client each), and the round trips among them: client bytes that follow an answer of
+    // the server (or open a link), so a write that needs no answer before the next one adds a
+    // send but no round trip.
+    long ClientSends() const { return m_clientSends; }
+    long RoundTrips() const { return m_roundTrips; }
 
 private:
     void Accept();
@@ -30,6 +36,8 @@ private:
     int m_listen = -1;
     int m_port = 0;
     std::atomic<bool> m_stop{false};
+    std::atomic<long> m_clientSends{0};
+    std::atomic<long> m_roundTrips{0};
     std::thread m_acceptor;
     std::mutex m_mutex;
     std::vector<std::thread> m_links;

@@ -8,7 +8,8 @@
 //       cycle and the replay both go through the relay, with fewer files.
 //   P2: one idle cycle (no entry files, schema current): CPU time and the statements it sends,
 //       alone and with the health monitor around it (entry folder listing, status file write).
-//   build/bin/bench_engine [files] [delays]   (default 1000 and 0,10,30; 100 files over a delay)
+//   build/bin/bench_engine [files] [delays]   (default 1000 and 0,10,30, then 100 files over a
+//   delay; a given file count holds for every delay)
 #include <sql.h>
 #include <sqlext.h>
 #include <sqlucode.h>
@@ -229,6 +230,8 @@ struct EntryFigures {
     int files = 0;
     std::string rows;
     std::size_t statements = 0;
+    long sends = -1; // through the relay, when there is one
+    long roundTrips = -1;
     Clock::duration cycle{};
     double cpu = 0;
     Clock::duration replay{};
@@ -257,11 +260,17 @@ EntryFigures EntryCycle(int files, const DelayRelay* relay) {
     clinic.DropEntries(files);
     const std::string entryLog = clinic.home.Path() + "entries.log";
     StartStatementLog(entryLog);
+    const long sends1 = relay ? relay->ClientSends() : 0;
+    const long trips1 = relay ? relay->RoundTrips() : 0;
     const double cpu1 = CpuSeconds();
     const auto t1 = Clock::now();
     const CycleOutcome out = cycle.Run();
     f.cycle = Clock::now() - t1;
     f.cpu = CpuSeconds() - cpu1;
+    if (relay) {
+        f.sends = relay->ClientSends() - sends1;
+        f.roundTrips = relay->RoundTrips() - trips1;
+    }
     StopStatementLog();
     if (!out.completed)
         throw std::runtime_error("entry cycle did not complete");
@@ -280,8 +289,13 @@ void PrintEntries(const EntryFigures& f, int roundTripMs) {
                 "+%d ms round trip)\n",
                 f.files, roundTripMs);
     std::printf("  rows published              %s\n", f.rows.c_str());
-    std::printf("  statements (round trips)    %zu, %.2f per file\n", f.statements,
+    std::printf("  statements (general log)    %zu, %.2f per file\n", f.statements,
                 double(f.statements) / f.files);
+    if (f.sends >= 0)
+        std::printf("  client sends (relay)        %ld, %.2f per file; round trips %ld, %.2f per "
+                    "file\n",
+                    f.sends, double(f.sends) / f.files, f.roundTrips,
+                    double(f.roundTrips) / f.files);
     std::printf("  cycle                       %.3f s wall, %.2f ms per file; CPU %.3f s, %.3f ms "
                 "per file\n",
                 Seconds(f.cycle), 1000 * Seconds(f.cycle) / f.files, f.cpu, 1000 * f.cpu / f.files);
@@ -293,7 +307,8 @@ void PrintEntries(const EntryFigures& f, int roundTripMs) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const int files = argc > 1 ? std::atoi(argv[1]) : 1000;
+    const bool filesGiven = argc > 1;
+    const int files = filesGiven ? std::atoi(argv[1]) : 1000;
     std::vector<int> delays;
     {
         std::stringstream list(argc > 2 ? argv[2] : "0,10,30");
@@ -305,7 +320,9 @@ int main(int argc, char** argv) {
             std::unique_ptr<DelayRelay> relay;
             if (delay > 0)
                 relay = std::make_unique<DelayRelay>(WebDb::Host(), WebDb::Port(), delay);
-            PrintEntries(EntryCycle(delay > 0 ? std::min(files, 100) : files, relay.get()), delay);
+            PrintEntries(
+                EntryCycle(delay > 0 && !filesGiven ? std::min(files, 100) : files, relay.get()),
+                delay);
         }
 
         // P2: idle cycles.
