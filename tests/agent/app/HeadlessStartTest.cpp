@@ -1,6 +1,5 @@
 #include "agent/app/HeadlessStart.h"
 #include "agent/app/StartMode.h"
-#include "agent/core/Credentials.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
 #include "platform/FileOps.h"
 #include "platform/SingleInstance.h"
@@ -8,6 +7,7 @@
 #include "TempDir.h"
 #include "TestClinic.h"
 #include "WebDb.h"
+#include "WebSettingsIni.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -31,11 +31,7 @@ protected:
         ASSERT_EQ(CPelmoDBSys::CreateDatabase(m_home.File("db/"), err), 0) << err;
     }
     void PointAt(int port, const std::string& mysqlDb) {
-        m_home.Write("db/Apposync.ini", "[COMMON]\r\nHOST=" + WebDb::Host() +
-                                            "\r\nPORT=" + std::to_string(port) +
-                                            "\r\nUSER=" + EncipherCredential(WebDb::User()) +
-                                            "\r\nPASS=" + EncipherCredential(WebDb::Password()) +
-                                            "\r\nMYSQL_DB=" + mysqlDb + "\r\n");
+        m_home.Write("db/Apposync.ini", WebSettingsIni(port, mysqlDb));
     }
     int RunOnce() {
         m_out.str({});

@@ -2,7 +2,6 @@
 // and line for each state, and a status nobody renewed for a minute.
 #include "agent/app/StatusCommand.h"
 #include "agent/app/HeadlessStart.h"
-#include "agent/core/Credentials.h"
 #include "agent/sync/HealthStatusFile.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
 #include "platform/FileOps.h"
@@ -12,6 +11,7 @@
 #include "TempDir.h"
 #include "TestClinic.h"
 #include "WebDb.h"
+#include "WebSettingsIni.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -42,11 +42,7 @@ protected:
         ASSERT_EQ(sys.SetClinicCode("C0042"), 0);
     }
     void PointAt(int port, const std::string& mysqlDb) {
-        m_home.Write("db/Apposync.ini", "[COMMON]\r\nHOST=" + WebDb::Host() +
-                                            "\r\nPORT=" + std::to_string(port) +
-                                            "\r\nUSER=" + EncipherCredential(WebDb::User()) +
-                                            "\r\nPASS=" + EncipherCredential(WebDb::Password()) +
-                                            "\r\nMYSQL_DB=" + mysqlDb + "\r\n");
+        m_home.Write("db/Apposync.ini", WebSettingsIni(port, mysqlDb));
     }
     // One cycle of the headless agent, which leaves its status file behind.
     void AgentCycle() {

@@ -47,8 +47,7 @@ TEST(HostileEntries, OneCyclePublishesEveryTextByteExactAndLeavesNoFile) {
         r.key = Key(9000 + static_cast<int>(i));
         r.patient = patient;
         r.memo = kHostile[(i + 2) % kHostile.size()];
-        clinic.AddReservation(r);
-        clinic.Entry(r.key + ".txt", "INSERT\r\nRegNo=" + r.key + "\r\n");
+        clinic.BookReservation(r);
 
         CMemoDB memo(clinic.DatabaseFolder(), 1);
         PutText(memo.m_rec.patientKey, patient);

@@ -28,8 +28,7 @@ void Book(TestClinic& clinic, const std::string& key) {
     TestReservation r;
     r.key = key;
     r.patient = "0000004711";
-    clinic.AddReservation(r);
-    clinic.Entry(key + ".txt", "INSERT\r\nRegNo=" + key + "\r\n");
+    clinic.BookReservation(r);
 }
 
 } // namespace

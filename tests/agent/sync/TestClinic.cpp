@@ -107,6 +107,11 @@ void TestClinic::AddReservation(const TestReservation& r) {
     ASSERT_EQ(res.Insert(1), 0) << res.GetLastDBErr();
 }
 
+void TestClinic::BookReservation(const TestReservation& r) {
+    AddReservation(r);
+    Entry(r.key + ".txt", "INSERT\r\nRegNo=" + r.key + "\r\n");
+}
+
 void TestClinic::RemoveReservation(const std::string& key) {
     CReservationDB res(m_db, 1);
     ASSERT_EQ(res.GetReservationData(key), 0);

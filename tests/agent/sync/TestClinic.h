@@ -43,6 +43,8 @@ public:
     void AddDoctor(const std::string& code, const std::string& nameUtf8);
     void AddUnit(const std::string& code, const std::string& nameUtf8);
     void AddReservation(const TestReservation& r);
+    // A reservation the practice software has just booked: the row and its INSERT entry file.
+    void BookReservation(const TestReservation& r);
     void RemoveReservation(const std::string& key);
     void AddStandby(const std::string& key, const std::string& reservationKey);
     long ReservationCount() const;
