@@ -2,8 +2,8 @@
 
 #include "agent/sync/SyncCycle.h"
 
-AgentCycle::AgentCycle(WebSession& web, OperationLog& log, const IClock& clock, EngineState& state,
-                       HealthMonitor* health)
+AgentCycle::AgentCycle(WebSession& web, OperationLog& log, const platform::Clock& clock,
+                       EngineState& state, HealthMonitor* health)
     : m_web(web), m_log(log), m_clock(clock), m_state(state), m_health(health) {}
 
 AgentCycle::Outcome AgentCycle::Run() {

@@ -5,10 +5,10 @@
 #include <thread>
 
 #include "agent/core/AgentSettings.h"
-#include "agent/core/SystemClock.h"
 #include "agent/sync/IWebLogTable.h"
 #include "agent/sync/SyncCycle.h"
 #include "platform/Cp932.h"
+#include "platform/SystemClock.h"
 
 std::atomic<bool> HeadlessRunner::s_stop{false};
 
@@ -32,7 +32,7 @@ extern "C" void OnStopSignal(int) {
 
 } // namespace
 
-HeadlessRunner::HeadlessRunner(WebSession& web, OperationLog& log, const IClock& clock,
+HeadlessRunner::HeadlessRunner(WebSession& web, OperationLog& log, const platform::Clock& clock,
                                EngineState& state, std::ostream& out, Waiter waiter)
     : m_web(web), m_log(log), m_clock(clock), m_state(state), m_wait(std::move(waiter)) {
     if (!m_wait)
@@ -73,7 +73,7 @@ int RunHeadless(WebSession& web, bool once) {
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
 
-    const IClock& clock = SystemClock::Instance();
+    const platform::Clock& clock = platform::SystemClock::Instance();
     OperationLog log(clock, LocalWebLogTables());
     log.SetDatabaseFolder(AgentSettings::DatabaseFolder());
     EngineState state;

@@ -6,11 +6,11 @@
 #include <functional>
 #include <ostream>
 
-#include "agent/core/IClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/HealthMonitor.h"
 #include "agent/sync/OperationLog.h"
+#include "platform/Clock.h"
 
 class HeadlessRunner {
 public:
@@ -21,8 +21,8 @@ public:
 
     // Adds a listener to log that prints every line to out. Everything passed in must outlive
     // the runner. waiter: default sleeps in small slices and watches StopRequested().
-    HeadlessRunner(WebSession& web, OperationLog& log, const IClock& clock, EngineState& state,
-                   std::ostream& out, Waiter waiter = {});
+    HeadlessRunner(WebSession& web, OperationLog& log, const platform::Clock& clock,
+                   EngineState& state, std::ostream& out, Waiter waiter = {});
 
     // once: exactly one cycle; 0 when the local and the web database could both be opened, 1
     // otherwise. Else cycles until a stop is requested, each kPeriod after the end of the
@@ -39,7 +39,7 @@ public:
 private:
     WebSession& m_web;
     OperationLog& m_log;
-    const IClock& m_clock;
+    const platform::Clock& m_clock;
     EngineState& m_state;
     Waiter m_wait;
     HealthMonitor* m_health = nullptr;

@@ -4,24 +4,24 @@
 // (one source file per exchange).
 #include <string>
 
-#include "agent/core/IClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/EntryLists.h"
 #include "agent/sync/LocalTables.h"
 #include "agent/sync/OperationLog.h"
+#include "platform/Clock.h"
 
 struct SyncContext {
-    WebSession& web;     // open connection; the cycle reconnects before each step when needed
-    OperationLog& log;   // every outcome is reported here
-    const IClock& clock; // every "now"
-    EngineState& state;  // kept between cycles
-    LocalTables& tables; // opened for this cycle
-    std::string databaseFolder; // ends with '/'
-    std::string entryFolder;    // settled by the scan, ends with '/'
-    std::string clinicCode;     // the clinic's identifier at the booking service
-    EntryLists entries;         // filled by the scan, dropped at the cycle's end
-    int hidePaymant = 0;        // "COMMON"/"HIDE_PAYMANT" as the cycle read it at its start
+    WebSession& web;   // open connection; the cycle reconnects before each step when needed
+    OperationLog& log; // every outcome is reported here
+    const platform::Clock& clock; // every "now"
+    EngineState& state;           // kept between cycles
+    LocalTables& tables;          // opened for this cycle
+    std::string databaseFolder;   // ends with '/'
+    std::string entryFolder;      // settled by the scan, ends with '/'
+    std::string clinicCode;       // the clinic's identifier at the booking service
+    EntryLists entries;           // filled by the scan, dropped at the cycle's end
+    int hidePaymant = 0;          // "COMMON"/"HIDE_PAYMANT" as the cycle read it at its start
     // The first-cycle flag as the first-visit booking step is to see it in this run of the
     // web-to-local steps (the re-runs between reservation files pass false).
     bool firstCycleFlag = false;

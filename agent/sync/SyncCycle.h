@@ -28,10 +28,10 @@
 #include <functional>
 #include <string>
 
-#include "agent/core/IClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/OperationLog.h"
+#include "platform/Clock.h"
 
 struct CycleOutcome {
     bool localOpened = false; // the local clinic database could be opened
@@ -46,7 +46,7 @@ struct CycleOutcome {
 
 class SyncCycle {
 public:
-    SyncCycle(WebSession& web, OperationLog& log, const IClock& clock, EngineState& state);
+    SyncCycle(WebSession& web, OperationLog& log, const platform::Clock& clock, EngineState& state);
 
     CycleOutcome Run();
 
@@ -62,7 +62,7 @@ public:
 private:
     WebSession& m_web;
     OperationLog& m_log;
-    const IClock& m_clock;
+    const platform::Clock& m_clock;
     EngineState& m_state;
     StepObserver m_observer;
 };

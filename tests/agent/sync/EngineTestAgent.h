@@ -15,7 +15,7 @@
 
 struct EngineTestAgent {
     explicit EngineTestAgent(const WebConnectionValues& values,
-                             LocalDateTime now = {2024, 1, 5, 9, 30, 0, 0})
+                             FakeClock::Wall now = {2024, 1, 5, 9, 30, 0, 0})
         : clock(now), log(clock, {}), web(values, [](std::chrono::milliseconds) {}),
           cycle(web, log, clock, state) {
         cycle.SetStepObserver([this](const std::string& name) {
