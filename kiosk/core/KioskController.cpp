@@ -52,8 +52,8 @@ KioskEffects KioskController::ProcessInput() {
         m_state = DisplayState::kUnreadable;
     } else {
         const std::string code = m_buffer;
-        const LocalTime now =
-            LocalTime::At(m_clock.Now()); // one instant for lookup, rule and file name
+        // One instant for lookup, rule and file name.
+        const LocalTime now = LocalTime::At(m_clock.Now());
         if (!m_settings.DbCheck()) {
             m_state = DisplayState::kAcceptedNoLookup;
         } else {
