@@ -4,7 +4,6 @@
 #include <cstring>
 #include <optional>
 
-#include "agent/core/AgentSettings.h"
 #include "agent/core/CDBException.h"
 #include "agent/core/CRecordset.h"
 #include "agent/core/FieldText.h"
@@ -12,7 +11,6 @@
 #include "agent/sync/WebLinks.h"
 #include "outside/pelmodb/CPelmoSubTools.h"
 #include "outside/pelmodb/PelmoStatus.h"
-#include "outside/tools/CTools.h"
 #include "platform/Cp932.h"
 
 using platform::J;
@@ -34,16 +32,6 @@ template <std::size_t N> void Put(char (&dst)[N], const std::string& src) {
 struct CheckInRow {
     std::string appoKey;
     std::optional<LocalDateTime> visitedAt;
-};
-
-// The product settings file is the profile file for the lifetime of this object; the agent's
-// own file is the profile file again afterwards, whatever happened in between.
-class ProductProfile {
-public:
-    ProductProfile() { AgentSettings::SetProfileFile(CTools::GetCorvaneIniFileName()); }
-    ~ProductProfile() { AgentSettings::SetProfileFile({}); }
-    ProductProfile(const ProductProfile&) = delete;
-    ProductProfile& operator=(const ProductProfile&) = delete;
 };
 
 // A sale made earlier for this reservation whose number the reservation does not carry (any
@@ -76,7 +64,6 @@ int MakeSale(SyncContext& ctx) {
         Put(res.m_rec.saleNo, earlier);
         return PelmoStatus::kOk;
     }
-    ProductProfile profile;
     return CPelmoSubTools::ReservationToSale(nullptr, &res);
 }
 

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "agent/core/AgentSettings.h"
 #include "agent/core/CRecordset.h"
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/FieldText.h"
 #include "agent/core/SqlLiterals.h"
 #include "agent/sync/RecordText.h"
@@ -84,7 +84,7 @@ long TodayNumber(const platform::Clock& clock) {
 bool PublishAppointment(SyncContext& ctx, int operation, const std::string& key) {
     CDatabase& db = ctx.web.Database();
     LocalTables& t = ctx.tables;
-    const int hidePaymant = AgentSettings::Get(settingkeys::kHidePaymant);
+    const int hidePaymant = ctx.settings.Get(settingkeys::kHidePaymant);
     const std::string keyLit = SqlText(key);
 
     bool isDelete = operation == kAppoDelete;

@@ -8,7 +8,7 @@
 #include "agent/sync/WebValueText.h"
 
 int SyncPendingForReservation(SyncContext& ctx, const std::string& reservationKey) {
-    const PendingSettings settings = PendingSettings::Read();
+    const PendingSettings settings = PendingSettings::Read(ctx.settings);
     CReservationDB& book = ctx.tables.reservation;
     const int rc = book.GetReservationData(reservationKey);
     if (rc == 4)
