@@ -67,8 +67,8 @@ int MakeSale(SyncContext& ctx) {
     return CPelmoSubTools::ReservationToSale(nullptr, &res);
 }
 
-std::string Today(const IClock& clock) {
-    LocalDateTime now = clock.LocalNow();
+std::string Today(const platform::Clock& clock) {
+    LocalDateTime now = LocalNow(clock);
     char buf[16];
     std::snprintf(buf, sizeof buf, "%04d%02d%02d", now.year, now.month, now.day);
     return buf;

@@ -74,8 +74,8 @@ PatientSnapshot TakeSnapshot(LocalTables& t, const tagReservation& rec) {
     return s;
 }
 
-long TodayNumber(const IClock& clock) {
-    const LocalDateTime now = clock.LocalNow();
+long TodayNumber(const platform::Clock& clock) {
+    const LocalDateTime now = LocalNow(clock);
     return now.year * 10000L + now.month * 100L + now.day;
 }
 
