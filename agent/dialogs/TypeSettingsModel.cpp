@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "agent/dialogs/UnusedMarker.h"
-#include "agent/sync/PendingSettings.h"
-#include "agent/sync/RecordText.h"
+#include "agent/sync/support/PendingSettings.h"
+#include "agent/sync/support/RecordText.h"
 #include "outside/pelmodb/CCategoryDB.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
 #include "outside/pelmodb/PelmoStatus.h"

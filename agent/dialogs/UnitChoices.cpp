@@ -4,7 +4,7 @@
 
 #include "agent/core/CommaList.h"
 #include "agent/dialogs/UnusedMarker.h"
-#include "agent/sync/RecordText.h"
+#include "agent/sync/support/RecordText.h"
 #include "outside/pelmodb/CCategoryDB.h"
 #include "outside/pelmodb/CDoctorDB.h"
 #include "outside/pelmodb/CPelmoDBSys.h"

@@ -1,0 +1,105 @@
+#include <algorithm>
+
+#include "agent/core/SqlLiterals.h"
+#include "agent/sync/exchanges/PendingAppointments.h"
+#include "agent/sync/support/PendingRow.h"
+#include "agent/sync/support/PendingSettings.h"
+#include "agent/sync/support/RecordFields.h"
+
+namespace {
+
+struct PatientShown {
+    std::string id, name, kana;
+};
+
+PatientShown ReadPatient(SyncContext& ctx, const std::string& patientKey) {
+    PatientShown p;
+    if (patientKey.empty())
+        return p;
+    CPatientDB& patients = ctx.tables.patient;
+    if (patients.GetPatientData(&ctx.tables.patient2, patientKey) != 0)
+        return p;
+    p.id = RecText(patients.m_rec.displayNo);
+    p.name = RecText(patients.m_rec.name);
+    p.kana = RecText(patients.m_rec.kana);
+    return p;
+}
+
+int DeleteRow(SyncContext& ctx, const std::string& standbyKey) {
+    const std::string where = "pending_appo_id=" + SqlText(standbyKey);
+    PendingRowFound row;
+    const int found = FindPendingRow(ctx, where, &row);
+    if (found < 0)
+        return 0;
+    if (found == 0)
+        return 1;
+    // The entry is gone locally: the row's own patient key names the patient in the log.
+    const PatientShown p = ReadPatient(ctx, row.patientKey);
+    return RunPendingStatement(ctx, "DELETE FROM pending_appointments WHERE " + where, true,
+                               row.periodFrom, row.periodTo, p.id, p.name);
+}
+
+} // namespace
+
+int PublishStandbyEntry(SyncContext& ctx, int kind, const std::string& standbyKey) {
+    const PendingSettings settings = PendingSettings::Read(ctx.settings);
+    if (kind == kStandbyDelete)
+        return DeleteRow(ctx, standbyKey);
+
+    CReservationStandbyDB& standby = ctx.tables.standby;
+    const int rc = standby.GetReservationStandbyData(standbyKey);
+    if (rc == 4)
+        return DeleteRow(ctx, standbyKey);
+    if (rc != 0)
+        return 0;
+    const tagReservationStandby entry = standby.m_rec;
+
+    PendingRow row;
+    row.standbyKey = standbyKey;
+    const std::string linkedKey = RecText(entry.reservationKey);
+    if (!linkedKey.empty() && ctx.tables.reservation.GetReservationData(linkedKey) == 0) {
+        const tagReservation& r = ctx.tables.reservation.m_rec;
+        row.reservationKey = linkedKey;
+        row.bookedDate = RecText(r.date);
+        row.bookedStart = RecText(r.start);
+        row.confirmedFlag = (r.status == 0 || r.status == 1) ? 2 : 0;
+    }
+
+    row.patientKey = RecText(entry.patientKey);
+    const PatientShown patient = ReadPatient(ctx, row.patientKey);
+    row.patientName = patient.name;
+    row.patientKana = patient.kana;
+    row.periodFrom = RecText(entry.periodFrom);
+    row.periodTo = RecText(entry.periodTo);
+    if (row.periodFrom > row.periodTo)
+        std::swap(row.periodFrom, row.periodTo);
+
+    row.type = RecText(entry.type);
+    row.detail = RecText(entry.detail);
+    const int i = row.type.empty() ? -1 : settings.AllowedIndex(row.type);
+    if (i >= 0) {
+        row.minutes = settings.TypeTime(i);
+        row.units = settings.TypeUnits(i);
+        row.doctors = settings.TypeDoctors(i);
+    }
+
+    PendingRowFound web;
+    const int found = FindPendingRow(ctx, "pending_appo_id=" + SqlText(standbyKey), &web);
+    if (found < 0)
+        return 0;
+    // A length set on the web side for the same type is kept.
+    if (found == 1 && web.type == row.type && web.minutes > 0)
+        row.minutes = web.minutes;
+
+    if (settings.Hidden(row.type)) {
+        if (found == 0)
+            return 1;
+        return RunPendingStatement(
+            ctx, "DELETE FROM pending_appointments WHERE pending_appo_id=" + SqlText(standbyKey),
+            true, web.periodFrom, web.periodTo, patient.id, patient.name);
+    }
+    if (row.minutes <= 0)
+        row.minutes = settings.DefaultTime();
+    return RunPendingStatement(ctx, found == 1 ? row.UpdateByStandbyKey() : row.Insert(), false,
+                               row.periodFrom, row.periodTo, patient.id, patient.name);
+}
