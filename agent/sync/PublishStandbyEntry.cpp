@@ -4,7 +4,10 @@
 #include "agent/sync/PendingAppointments.h"
 #include "agent/sync/PendingRow.h"
 #include "agent/sync/PendingSettings.h"
-#include "agent/sync/RecordFields.h"
+#include "outside/pelmodb/PelmoStatus.h"
+#include "platform/RecordFields.h"
+
+using platform::RecText;
 
 namespace {
 
@@ -17,7 +20,7 @@ PatientShown ReadPatient(SyncContext& ctx, const std::string& patientKey) {
     if (patientKey.empty())
         return p;
     CPatientDB& patients = ctx.tables.patient;
-    if (patients.GetPatientData(&ctx.tables.patient2, patientKey) != 0)
+    if (patients.GetPatientData(&ctx.tables.patient2, patientKey) != PelmoStatus::kOk)
         return p;
     p.id = RecText(patients.m_rec.displayNo);
     p.name = RecText(patients.m_rec.name);
@@ -48,21 +51,22 @@ int PublishStandbyEntry(SyncContext& ctx, int kind, const std::string& standbyKe
 
     CReservationStandbyDB& standby = ctx.tables.standby;
     const int rc = standby.GetReservationStandbyData(standbyKey);
-    if (rc == 4)
+    if (rc == PelmoStatus::kNotFound)
         return DeleteRow(ctx, standbyKey);
-    if (rc != 0)
+    if (rc != PelmoStatus::kOk)
         return 0;
     const tagReservationStandby entry = standby.m_rec;
 
     PendingRow row;
     row.standbyKey = standbyKey;
     const std::string linkedKey = RecText(entry.reservationKey);
-    if (!linkedKey.empty() && ctx.tables.reservation.GetReservationData(linkedKey) == 0) {
+    if (!linkedKey.empty() &&
+        ctx.tables.reservation.GetReservationData(linkedKey) == PelmoStatus::kOk) {
         const tagReservation& r = ctx.tables.reservation.m_rec;
         row.reservationKey = linkedKey;
         row.bookedDate = RecText(r.date);
         row.bookedStart = RecText(r.start);
-        row.confirmedFlag = (r.status == 0 || r.status == 1) ? 2 : 0;
+        row.confirmedFlag = ReservationStatus::HoldsSlot(r.status) ? 2 : 0;
     }
 
     row.patientKey = RecText(entry.patientKey);
