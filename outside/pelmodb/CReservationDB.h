@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <string>
 
-// Values of tagReservation::status. Only booked and arrived reservations hold their slot.
+// Values of tagReservation::status.
 namespace ReservationStatus {
 enum Value : char {
     kBooked = 0,
@@ -39,24 +39,24 @@ struct tagReservationHistory {
 };
 
 struct tagReservation {
-    char key[11];                     // reservation key, ten digits
-    char patientKey[21];              // patient key; "++++++++++" for a web first-visit guest
-    char date[9];                     // YYYYMMDD
-    char start[5];                    // HHMM
-    char end[5];                      // HHMM
-    char unit[4];                     // unit (chair) code, up to 3 characters
-    char doctor[4];                   // doctor code, up to 3 characters
-    char type[6];                     // appointment type code (category kind "0")
-    char memo[201];                   // treatment detail / content
-    char webUpdateDate[9];            // YYYYMMDD of the last web-side change
-    char lastChangeDate[9];           // YYYYMMDD of the last move
-    char cancelDate[9];               // YYYYMMDD
-    char saleNo[11];                  // sale made for the reservation, empty when none
-    char slotExempt;                  // nonzero: not counted by the free-slot check
-    char status;                      // a ReservationStatus value
-    char secondaryState;              // 2: cancelled by the patient in the app
-    char saleOnArrival;               // nonzero: make a sale when the patient arrives
-    char cancelNote[101];             // cancellation note
+    char key[11];           // reservation key, ten digits
+    char patientKey[21];    // patient key; "++++++++++" for a web first-visit guest
+    char date[9];           // YYYYMMDD
+    char start[5];          // HHMM
+    char end[5];            // HHMM
+    char unit[4];           // unit (chair) code, up to 3 characters
+    char doctor[4];         // doctor code, up to 3 characters
+    char type[6];           // appointment type code (category kind "0")
+    char memo[201];         // treatment detail / content
+    char webUpdateDate[9];  // YYYYMMDD of the last web-side change
+    char lastChangeDate[9]; // YYYYMMDD of the last move
+    char cancelDate[9];     // YYYYMMDD
+    char saleNo[11];        // sale made for the reservation, empty when none
+    char slotExempt;        // nonzero: not counted by the free-slot check
+    char status;            // ReservationStatus: 0 booked, 1 arrived, 2 cancelled, 5 standby, ...
+    char secondaryState;    // 2: cancelled by the patient in the app
+    char saleOnArrival;     // nonzero: make a sale when the patient arrives
+    char cancelNote[101];   // cancellation note
     tagReservationHistory history[5]; // previous date/start, oldest first
     char reserved0[1];
     std::int32_t changeCount; // number of moves
