@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "agent/core/CDBException.h"
+#include "outside/pelmodb/PelmoStatus.h"
 #include "platform/Cp932.h"
 #include "platform/RecordFields.h"
 
@@ -81,7 +82,7 @@ void OperationLog::Store(const std::string& label, const std::string& text,
     if (!m_factory)
         return;
     std::unique_ptr<IWebLogTable> table = m_factory(m_databaseFolder);
-    if (!table || table->Open() != 0)
+    if (!table || table->Open() != PelmoStatus::kOk)
         return; // the entry stays in the list only
     char date[16];
     std::snprintf(date, sizeof date, "%04d%02d%02d", now.year, now.month, now.day);
