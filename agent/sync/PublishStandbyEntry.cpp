@@ -11,23 +11,6 @@ using platform::RecText;
 
 namespace {
 
-struct PatientShown {
-    std::string id, name, kana;
-};
-
-PatientShown ReadPatient(SyncContext& ctx, const std::string& patientKey) {
-    PatientShown p;
-    if (patientKey.empty())
-        return p;
-    CPatientDB& patients = ctx.tables.patient;
-    if (patients.GetPatientData(&ctx.tables.patient2, patientKey) != PelmoStatus::kOk)
-        return p;
-    p.id = RecText(patients.m_rec.displayNo);
-    p.name = RecText(patients.m_rec.name);
-    p.kana = RecText(patients.m_rec.kana);
-    return p;
-}
-
 int DeleteRow(SyncContext& ctx, const std::string& standbyKey) {
     const std::string where = "pending_appo_id=" + SqlText(standbyKey);
     PendingRowFound row;
@@ -37,7 +20,7 @@ int DeleteRow(SyncContext& ctx, const std::string& standbyKey) {
     if (found == 0)
         return 1;
     // The entry is gone locally: the row's own patient key names the patient in the log.
-    const PatientShown p = ReadPatient(ctx, row.patientKey);
+    const PendingPatient p = ReadPendingPatient(ctx, row.patientKey);
     return RunPendingStatement(ctx, "DELETE FROM pending_appointments WHERE " + where, true,
                                row.periodFrom, row.periodTo, p.id, p.name);
 }
@@ -70,7 +53,7 @@ int PublishStandbyEntry(SyncContext& ctx, int kind, const std::string& standbyKe
     }
 
     row.patientKey = RecText(entry.patientKey);
-    const PatientShown patient = ReadPatient(ctx, row.patientKey);
+    const PendingPatient patient = ReadPendingPatient(ctx, row.patientKey);
     row.patientName = patient.name;
     row.patientKana = patient.kana;
     row.periodFrom = RecText(entry.periodFrom);

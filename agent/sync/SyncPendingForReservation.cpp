@@ -12,25 +12,9 @@ using platform::RecText;
 
 namespace {
 
-// The patient as the log line shows it.
-struct PatientShown {
-    std::string id, name, kana;
-};
-
-PatientShown ReadPatient(SyncContext& ctx, const std::string& patientKey) {
-    PatientShown p;
-    if (!patientKey.empty() &&
-        ctx.tables.patient.GetPatientData(&ctx.tables.patient2, patientKey) == PelmoStatus::kOk) {
-        p.id = RecText(ctx.tables.patient.m_rec.displayNo);
-        p.name = RecText(ctx.tables.patient.m_rec.name);
-        p.kana = RecText(ctx.tables.patient.m_rec.kana);
-    }
-    return p;
-}
-
 // A reservation that is no standby booking: the row that was tied to it goes.
 int DeleteTiedRow(SyncContext& ctx, const std::string& reservationKey, long long pendingId,
-                  const std::string& date, const PatientShown& patient) {
+                  const std::string& date, const PendingPatient& patient) {
     std::string sql;
     int found = 0;
     if (pendingId != 0) {
@@ -56,7 +40,7 @@ int DeleteTiedRow(SyncContext& ctx, const std::string& reservationKey, long long
 // period of its standby entry (or the type's days around the date when it has none).
 PendingRow BookedRow(SyncContext& ctx, const PendingSettings& settings, int typeIndex,
                      const std::string& reservationKey, const tagReservation& r,
-                     const PatientShown& patient) {
+                     const PendingPatient& patient) {
     const std::string date = RecText(r.date);
     PendingRow row;
     row.patientKey = RecText(r.patientKey);
@@ -107,7 +91,7 @@ PendingRow BookedRow(SyncContext& ctx, const PendingSettings& settings, int type
 // Updates the web row the booking came from (by its id, reservation key or standby key, in that
 // order), or inserts one.
 int SendBookedRow(SyncContext& ctx, const PendingRow& row, long long pendingId,
-                  const PatientShown& patient) {
+                  const PendingPatient& patient) {
     std::string sql;
     if (pendingId != 0) {
         const int found = FindPendingRow(ctx, "id=" + std::to_string(pendingId));
@@ -149,7 +133,7 @@ int SyncPendingForReservation(SyncContext& ctx, const std::string& reservationKe
     const tagReservation r = book.m_rec;
 
     const std::string patientKey = RecText(r.patientKey);
-    const PatientShown patient = ReadPatient(ctx, patientKey);
+    const PendingPatient patient = ReadPendingPatient(ctx, patientKey);
     const int i = patientKey.empty() ? -1 : settings.AllowedIndex(RecText(r.type));
     const long long pendingId = static_cast<long long>(r.pendingId);
     if (i < 0)

@@ -25,7 +25,7 @@ template <std::size_t N> std::string Stored(const std::string& text) {
     Guarded<N> p;
     std::memset(p.field, 'x', N);
     SetRecText(p.field, N, text);
-    EXPECT_EQ(std::memcmp(a.field, p.field, N), 0) << text;
+    EXPECT_EQ(std::string(a.field, N), std::string(p.field, N)) << text;
     EXPECT_EQ(a.guard, '#');
     EXPECT_EQ(p.guard, '#');
     EXPECT_EQ(a.field[N - 1], '\0') << "no room left for the terminator";
