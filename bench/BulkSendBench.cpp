@@ -18,7 +18,7 @@
 #include "TempDir.h"
 #include "WebDb.h"
 #include "WebDbValues.h"
-#include "agent/core/AgentSettings.h"
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/SystemClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/BulkSend.h"
@@ -132,7 +132,6 @@ int main(int argc, char** argv) {
             delays.push_back(std::atoi(d.c_str()));
     }
     TempDir home;
-    setenv("CORVANE_HOME", home.Path().c_str(), 1);
     const std::string folder = home.Path() + "db/";
     platform::MakeDirs(folder);
     std::string err;
@@ -141,14 +140,14 @@ int main(int argc, char** argv) {
         return 1;
     }
     platform::WriteProfileString(home.Path() + "PelmoV3.ini", "GLOBAL", "DATABASE", folder);
-    AgentSettings::SetProfileFile("");
+    const ClinicSettings settings(home.Path() + "PelmoV3.ini");
     CPelmoDBSys(folder).SetEntryFolder(folder + "EntryToWeb/");
     const auto fillStart = Clock::now();
     if (!MakeClinic(folder, records))
         return 1;
     std::printf("local clinic with %d patients and %d memos made in %.1f s\n", records, records,
                 std::chrono::duration<double>(Clock::now() - fillStart).count());
-    AgentSettings::Set(settingkeys::kShowIdCut, 1);
+    settings.Set(settingkeys::kShowIdCut, 1);
 
     for (int delay : delays) {
         std::unique_ptr<DelayRelay> relay;
@@ -171,7 +170,7 @@ int main(int argc, char** argv) {
             hooks.progress = [&](int current, int) { sent = current; };
             if (sample)
                 hooks.stopRequested = [&] { return sent >= kSample; };
-            BulkSend bulk(web, log, hooks);
+            BulkSend bulk(settings, web, log, hooks);
             bulk.SetBatchRows(batched ? BulkSend::kBatchRows : 1);
             const char* way = batched ? "batched" : "one by one";
             for (const char* what : {"patients", "memos"})

@@ -36,7 +36,7 @@
 #include "TempDir.h"
 #include "WebDb.h"
 #include "WebDbValues.h"
-#include "agent/core/AgentSettings.h"
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/SystemClock.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/HealthMonitor.h"
@@ -131,8 +131,8 @@ std::vector<std::string> AgentStatements(const std::string& file, const std::str
 struct Clinic {
     TempDir home;
     std::string db = home.Path() + "db/";
+    ClinicSettings settings{home.Path() + "PelmoV3.ini"};
     Clinic(int reservations) {
-        setenv("CORVANE_HOME", home.Path().c_str(), 1);
         platform::MakeDirs(db);
         std::string err;
         if (CPelmoDBSys::CreateDatabase(db, err) != 0)
@@ -142,7 +142,6 @@ struct Clinic {
         if (CPelmoDBSys(db).SetClinicCode("C0042") != 0)
             throw std::runtime_error("clinic code not set");
         platform::WriteProfileString(home.Path() + "PelmoV3.ini", "GLOBAL", "DATABASE", db);
-        AgentSettings::SetProfileFile("");
         CPatientDB p(db, 1);
         Put(p.m_rec.key, "0000004711");
         Put(p.m_rec.displayNo, "4711");
@@ -250,7 +249,7 @@ EntryFigures EntryCycle(int files, const DelayRelay* relay) {
     OperationLog log(SystemClock::Instance(), {});
     EngineState state;
     WebSession session(values);
-    SyncCycle cycle(session, log, SystemClock::Instance(), state);
+    SyncCycle cycle(clinic.settings, session, log, SystemClock::Instance(), state);
     if (!cycle.Run().completed) // brings the schema up
         throw std::runtime_error("first cycle did not complete");
     const std::string own = web.Scalar("SELECT CONNECTION_ID()").value_or("0");
@@ -331,7 +330,7 @@ int main(int argc, char** argv) {
         OperationLog log(SystemClock::Instance(), {});
         EngineState state;
         WebSession session(WebDbValues(web));
-        SyncCycle cycle(session, log, SystemClock::Instance(), state);
+        SyncCycle cycle(clinic.settings, session, log, SystemClock::Instance(), state);
         if (!cycle.Run().completed)
             throw std::runtime_error("first cycle did not complete");
 

@@ -1,6 +1,7 @@
 #pragma once
 // One synchronisation cycle as the main window runs it: the engine's cycle, which logs a failed
 // connect itself (category 8, host, port and the driver's text).
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/IClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/EngineState.h"
@@ -15,13 +16,14 @@ public:
     };
 
     // All must outlive the cycle. health: told about the cycle (may be null).
-    AgentCycle(WebSession& web, OperationLog& log, const IClock& clock, EngineState& state,
-               HealthMonitor* health = nullptr);
+    AgentCycle(const ClinicSettings& settings, WebSession& web, OperationLog& log,
+               const IClock& clock, EngineState& state, HealthMonitor* health = nullptr);
 
     // Never throws a database error: each is logged.
     Outcome Run();
 
 private:
+    const ClinicSettings m_settings; // a copy: two file names
     WebSession& m_web;
     OperationLog& m_log;
     const IClock& m_clock;

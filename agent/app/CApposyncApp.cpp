@@ -13,7 +13,8 @@
 
 #include <cstdio>
 
-CApposyncApp::CApposyncApp(WebSession::Sleeper sleeper) : m_web({}, std::move(sleeper)) {}
+CApposyncApp::CApposyncApp(WebSession::Sleeper sleeper)
+    : m_web({}, std::move(sleeper)), m_settings(AgentSettings::Process()) {}
 
 CApposyncApp::~CApposyncApp() = default;
 
@@ -28,7 +29,8 @@ bool CApposyncApp::AcquireInstance(int mode) {
 void CApposyncApp::LoadSettings() {
     m_settingsProblems = SettingsFileProblems();
     AgentSettings::SetProfileFile("");
-    m_databaseFolder = AgentSettings::DatabaseFolder();
+    m_settings = AgentSettings::Process();
+    m_databaseFolder = m_settings.DatabaseFolder();
 
     m_web.SetValues(WebConnectionValuesFromSettings());
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/WebSession.h"
 #include "platform/SingleInstance.h"
 
@@ -37,6 +38,8 @@ public:
     const std::vector<std::string>& SettingsProblems() const { return m_settingsProblems; }
 
     int Mode() const { return m_mode; }
+    // The process's settings as LoadSettings fixed them; what the engine and the dialogs read.
+    const ClinicSettings& Settings() const { return m_settings; }
     WebSession& Web() { return m_web; }
     const std::string& DatabaseFolder() const { return m_databaseFolder; }
     const std::string& ClinicCode() const { return m_clinicCode; }
@@ -48,6 +51,7 @@ private:
     int m_mode = 0;
     std::unique_ptr<platform::SingleInstance> m_instance;
     WebSession m_web;
+    ClinicSettings m_settings;
     std::string m_databaseFolder;
     std::string m_clinicCode;
     std::vector<std::string> m_settingsProblems;

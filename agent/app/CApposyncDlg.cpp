@@ -282,7 +282,8 @@ void CApposyncDlg::NotBuilt(const char* functionUtf8) {
     });
 }
 
-void CApposyncDlg::EnableBulkSends(WebSession& web, std::string databaseFolder) {
+void CApposyncDlg::EnableBulkSends(const ClinicSettings& settings, WebSession& web,
+                                   std::string databaseFolder) {
     m_bulkFolder = std::move(databaseFolder);
     BulkSend::Hooks hooks;
     hooks.confirm = [this](const std::string& question) {
@@ -303,7 +304,7 @@ void CApposyncDlg::EnableBulkSends(WebSession& web, std::string databaseFolder) 
             m_bulkPumpObserver();
     };
     // The busy guard around the send already keeps the cycle timer dead; no hooks for it here.
-    m_bulk = std::make_unique<BulkSend>(web, m_log, std::move(hooks));
+    m_bulk = std::make_unique<BulkSend>(settings, web, m_log, std::move(hooks));
 }
 
 void CApposyncDlg::RunBulkSend(bool patients) {

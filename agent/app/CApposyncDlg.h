@@ -19,6 +19,7 @@
 
 class AgentController;
 class BulkSend;
+class ClinicSettings;
 class OperationLog;
 class QAction;
 class QLabel;
@@ -71,7 +72,8 @@ public:
     // build. A bulk send runs under the controller's busy guard (no cycle, no dialog, no exit
     // meanwhile) and shows its progress in a bar below the log list; the window stays usable
     // between records. web must outlive the window.
-    void EnableBulkSends(WebSession& web, std::string databaseFolder);
+    void EnableBulkSends(const ClinicSettings& settings, WebSession& web,
+                         std::string databaseFolder);
     // The bulk sends' confirmation; default: a message box with the question, OK and Cancel.
     // Tests replace it.
     void SetBulkConfirmation(std::function<bool(const std::string& question)> confirm) {

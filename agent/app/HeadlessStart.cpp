@@ -57,9 +57,9 @@ int HeadlessStart::Run(bool once, std::ostream& out, std::ostream& err) {
     log.SetDatabaseFolder(app.DatabaseFolder());
     log.SetLostConnectionHandler([&app] { app.Web().RaiseReconnect(); });
     EngineState state;
-    state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
+    state.ReadAppoSend(app.Settings());
 
-    HealthMonitor health(log, app.Web(), state, clock, HealthThresholds::Read(),
+    HealthMonitor health(log, app.Web(), state, clock, HealthThresholds::Read(app.Settings()),
                          HealthStatusFile::PathIn(app.DatabaseFolder()), ::getpid());
     // Without a tray the log is where a turn to 異常 and back is told.
     health.SetListener([&log](const HealthSnapshot& now, const HealthMonitor::Change& change) {
@@ -67,7 +67,7 @@ int HeadlessStart::Run(bool once, std::ostream& out, std::ostream& err) {
         if (!a.Empty())
             log.WriteLog(OperationLog::Info, a.title + ": " + a.text);
     });
-    HeadlessRunner runner(app.Web(), log, clock, state, out);
+    HeadlessRunner runner(app.Settings(), app.Web(), log, clock, state, out);
     runner.SetHealthMonitor(&health);
     // The zone line first: it says how to read every time stamp that follows.
     WriteClinicZoneLines(log, platform::StartZoneChoice());
@@ -100,5 +100,5 @@ int HeadlessStart::RunBulk(BulkKind kind, std::ostream& out, std::ostream& err,
             err << "apposync: " << platform::Cp932ToUtf8(problem) << "\n";
         return 1;
     }
-    return RunHeadlessBulkSend(app.Web(), kind, out, replaceProgress);
+    return RunHeadlessBulkSend(app.Settings(), app.Web(), kind, out, replaceProgress);
 }

@@ -67,11 +67,11 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) 
     log.SetLostConnectionHandler([&app] { app.Web().RaiseReconnect(); });
 
     EngineState state;
-    HealthMonitor health(log, app.Web(), state, clock, HealthThresholds::Read(),
+    HealthMonitor health(log, app.Web(), state, clock, HealthThresholds::Read(app.Settings()),
                          HealthStatusFile::PathIn(app.DatabaseFolder()), ::getpid());
     CApposyncDlg* window = nullptr;
     AgentController controller(
-        state, [&] { AgentCycle(app.Web(), log, clock, state, &health).Run(); },
+        state, [&] { AgentCycle(app.Settings(), app.Web(), log, clock, state, &health).Run(); },
         {[&window](int ms) { window->ArmTimer(ms); }, [&window] { window->KillTimer(); }});
 
     // The window lives until the agent ends; the tray decides whether hiding is allowed.
@@ -82,21 +82,21 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) 
     dlg.RememberPlacement(std::make_unique<platform::WindowPlacement>(
         platform::RegistryStore(), "SOFTWARE\\Talmor\\Apposync\\MainWindow"));
     dlg.AttachHealth(health);
-    dlg.EnableBulkSends(app.Web(), app.DatabaseFolder());
+    dlg.EnableBulkSends(app.Settings(), app.Web(), app.DatabaseFolder());
     dlg.SetNoticeOpener([&](QWidget* parent) {
         OpenNotificationDialog(parent, app.Web(), log, app.DatabaseFolder(),
                                state.patientDirectory);
     });
     dlg.SetSettingsDialog([&] {
         if (OpenSettingDialog(&dlg, app.Web(), app.ClinicCode()))
-            state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
+            state.ReadAppoSend(app.Settings());
     });
     // Marks the window: a second start of the agent raises it.
     platform::ActivationServer activation(StartMode::PropertyName(StartMode::Resident), &dlg);
 
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(&dlg, &CApposyncDlg::exitRequested, qApp, &QCoreApplication::quit);
-    state.appoSend = AgentSettings::Get(settingkeys::kAppoSend);
+    state.ReadAppoSend(app.Settings());
     WriteClinicZoneLines(log, platform::StartZoneChoice());
     // A broken settings file is said in the window, which then stays in view.
     const auto& problems = app.SettingsProblems();

@@ -98,7 +98,7 @@ CSettingDlg::CSettingDlg(WebSession* web, std::string clinicCode, QWidget* paren
     };
     m_hooks.open = [](const std::string& address) { return platform::ShellOpen(address); };
 
-    const PendingSettings stored = PendingSettings::Read();
+    const PendingSettings stored = PendingSettings::Read(AgentSettings::Process());
     m_types.Load(stored, AgentSettings::Get(settingkeys::kHiddenAppoTypes));
     m_hours = ClinicHours::Read();
 

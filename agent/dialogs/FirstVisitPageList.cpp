@@ -115,7 +115,7 @@ bool FirstVisitPageList::StorePage(int p, const CFirstAppoSetting& page, Booking
 void FirstVisitPageList::Load(BookingMode mode) {
     m_useRange = AgentSettings::Get(keys::kFirstUseRange) != 0;
     m_pages.clear();
-    const int count = FirstVisitPageCount();
+    const int count = FirstVisitPageCount(AgentSettings::Process());
     for (int p = 0; p < count; ++p)
         m_pages.push_back(LoadPage(p, mode));
 }

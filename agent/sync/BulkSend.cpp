@@ -6,8 +6,8 @@
 #include <set>
 #include <vector>
 
-#include "agent/core/AgentSettings.h"
 #include "agent/core/CDBException.h"
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/BulkRows.h"
 #include "agent/sync/OperationLog.h"
@@ -53,8 +53,8 @@ private:
 
 } // namespace
 
-BulkSend::BulkSend(WebSession& web, OperationLog& log, Hooks hooks)
-    : m_web(web), m_log(log), m_hooks(std::move(hooks)) {}
+BulkSend::BulkSend(const ClinicSettings& settings, WebSession& web, OperationLog& log, Hooks hooks)
+    : m_settings(settings), m_web(web), m_log(log), m_hooks(std::move(hooks)) {}
 
 BulkSend::Result BulkSend::SendAllPatients(const std::string& databaseFolder) {
     return Run(Kind::Patients, databaseFolder);
@@ -113,7 +113,7 @@ BulkSend::Result BulkSend::Run(Kind kind, const std::string& databaseFolder) {
 
     const bool timerWasRunning = m_hooks.stopTimer ? m_hooks.stopTimer() : false;
     m_log.WriteLog(OperationLog::Info, J(texts.start));
-    const int showIdCut = AgentSettings::Get(settingkeys::kShowIdCut);
+    const int showIdCut = m_settings.Get(settingkeys::kShowIdCut);
     result.ran = true;
 
     const int total = static_cast<int>(table.GetRecordCount());

@@ -27,6 +27,8 @@
 #include <functional>
 #include <string>
 
+#include "agent/core/ClinicSettings.h"
+
 class OperationLog;
 class WebSession;
 
@@ -61,10 +63,10 @@ public:
     static constexpr std::size_t kBatchRows = 200;
     static constexpr std::size_t kBatchBytes = 512 * 1024;
 
-    BulkSend(WebSession& web, OperationLog& log, Hooks hooks);
+    BulkSend(const ClinicSettings& settings, WebSession& web, OperationLog& log, Hooks hooks);
 
     // databaseFolder: the local database folder (ending in '/'). SHOWID_CUT is read from the
-    // profile file when the walk starts.
+    // settings when the walk starts.
     Result SendAllPatients(const std::string& databaseFolder);
     Result SendAllMemos(const std::string& databaseFolder);
 
@@ -79,6 +81,7 @@ private:
     // Opens the web connection again after a lost one; false (logged) when it cannot.
     bool Reconnect();
 
+    const ClinicSettings m_settings; // a copy: two file names
     WebSession& m_web;
     OperationLog& m_log;
     Hooks m_hooks;

@@ -1,6 +1,6 @@
 #include "agent/sync/EngineState.h"
 
-#include "agent/core/AgentSettings.h"
+#include "agent/core/ClinicSettings.h"
 #include "platform/ClinicZone.h"
 
 std::time_t EngineState::Never() {
@@ -11,6 +11,6 @@ std::time_t EngineState::Never() {
     return platform::FromClinicTime(t);
 }
 
-void EngineState::ReadAppoSend() {
-    appoSend = AgentSettings::Get(settingkeys::kAppoSend);
+void EngineState::ReadAppoSend(const ClinicSettings& settings) {
+    appoSend = settings.Get(settingkeys::kAppoSend);
 }

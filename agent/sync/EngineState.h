@@ -9,6 +9,8 @@
 #include "agent/core/LocalDateTime.h"
 #include "agent/sync/PatientDirectory.h"
 
+class ClinicSettings;
+
 struct EngineState {
     // 1971-01-01 00:00:00 local time: "never".
     static std::time_t Never();
@@ -45,5 +47,5 @@ struct EngineState {
     PatientDirectory patientDirectory;
 
     // appoSend := "COMMON"/"APPOSEND" of the profile file (default 0).
-    void ReadAppoSend();
+    void ReadAppoSend(const ClinicSettings& settings);
 };

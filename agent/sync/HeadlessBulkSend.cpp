@@ -2,7 +2,7 @@
 
 #include <csignal>
 
-#include "agent/core/AgentSettings.h"
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/SystemClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/BulkSend.h"
@@ -20,14 +20,15 @@ extern "C" void OnBulkStopSignal(int) {
 
 } // namespace
 
-int RunHeadlessBulkSend(WebSession& web, BulkKind kind, std::ostream& out, bool replaceProgress) {
+int RunHeadlessBulkSend(const ClinicSettings& settings, WebSession& web, BulkKind kind,
+                        std::ostream& out, bool replaceProgress) {
     struct sigaction sa {};
     sa.sa_handler = OnBulkStopSignal;
     sigemptyset(&sa.sa_mask);
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
 
-    const std::string folder = AgentSettings::DatabaseFolder();
+    const std::string folder = settings.DatabaseFolder();
     OperationLog log(SystemClock::Instance(), LocalWebLogTables());
     log.SetDatabaseFolder(folder);
     log.SetLostConnectionHandler([&web] { web.RaiseReconnect(); });
@@ -48,7 +49,7 @@ int RunHeadlessBulkSend(WebSession& web, BulkKind kind, std::ostream& out, bool 
 
     BulkSend::Hooks hooks;
     hooks.stopRequested = [] { return HeadlessRunner::StopRequested(); };
-    BulkSend bulk(web, log, std::move(hooks));
+    BulkSend bulk(settings, web, log, std::move(hooks));
     const BulkSend::Result result =
         kind == BulkKind::Patients ? bulk.SendAllPatients(folder) : bulk.SendAllMemos(folder);
     if (!result.ran)

@@ -5,6 +5,7 @@
 // lines included.
 #include <ostream>
 
+class ClinicSettings;
 class WebSession;
 
 enum class BulkKind { Patients, Memos };
@@ -13,4 +14,5 @@ enum class BulkKind { Patients, Memos };
 // replaceProgress: a progress line overwrites the previous one ("\r", for a terminal) instead of
 // taking a line of its own. SIGINT or SIGTERM ends the walk after the current record.
 // Returns 0 when every record was walked, 1 when the send did not start or stopped early.
-int RunHeadlessBulkSend(WebSession& web, BulkKind kind, std::ostream& out, bool replaceProgress);
+int RunHeadlessBulkSend(const ClinicSettings& settings, WebSession& web, BulkKind kind,
+                        std::ostream& out, bool replaceProgress);

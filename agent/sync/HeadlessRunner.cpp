@@ -1,12 +1,7 @@
 #include "agent/sync/HeadlessRunner.h"
 
-#include <csignal>
-#include <iostream>
 #include <thread>
 
-#include "agent/core/AgentSettings.h"
-#include "agent/core/SystemClock.h"
-#include "agent/sync/IWebLogTable.h"
 #include "agent/sync/SyncCycle.h"
 #include "platform/Cp932.h"
 
@@ -26,15 +21,13 @@ bool SleepUnlessStopped(std::chrono::milliseconds total) {
     return false;
 }
 
-extern "C" void OnStopSignal(int) {
-    HeadlessRunner::RequestStop();
-}
-
 } // namespace
 
-HeadlessRunner::HeadlessRunner(WebSession& web, OperationLog& log, const IClock& clock,
-                               EngineState& state, std::ostream& out, Waiter waiter)
-    : m_web(web), m_log(log), m_clock(clock), m_state(state), m_wait(std::move(waiter)) {
+HeadlessRunner::HeadlessRunner(const ClinicSettings& settings, WebSession& web, OperationLog& log,
+                               const IClock& clock, EngineState& state, std::ostream& out,
+                               Waiter waiter)
+    : m_settings(settings), m_web(web), m_log(log), m_clock(clock), m_state(state),
+      m_wait(std::move(waiter)) {
     if (!m_wait)
         m_wait = SleepUnlessStopped;
     m_log.AddListener([&out](const std::string& line, bool) {
@@ -44,7 +37,7 @@ HeadlessRunner::HeadlessRunner(WebSession& web, OperationLog& log, const IClock&
 }
 
 int HeadlessRunner::Run(bool once) {
-    SyncCycle cycle(m_web, m_log, m_clock, m_state);
+    SyncCycle cycle(m_settings, m_web, m_log, m_clock, m_state);
     // As the window's Start: the first cycle is flagged for the first-visit booking step.
     m_state.firstCycle = true;
     m_log.WriteLog(OperationLog::Info, platform::J("開始"));
@@ -64,20 +57,4 @@ int HeadlessRunner::Run(bool once) {
             break;
     }
     return 0;
-}
-
-int RunHeadless(WebSession& web, bool once) {
-    struct sigaction sa {};
-    sa.sa_handler = OnStopSignal;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
-
-    const IClock& clock = SystemClock::Instance();
-    OperationLog log(clock, LocalWebLogTables());
-    log.SetDatabaseFolder(AgentSettings::DatabaseFolder());
-    EngineState state;
-    state.ReadAppoSend();
-    HeadlessRunner runner(web, log, clock, state, std::cout);
-    return runner.Run(once);
 }

@@ -6,6 +6,7 @@
 #include <functional>
 #include <ostream>
 
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/IClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/EngineState.h"
@@ -21,8 +22,8 @@ public:
 
     // Adds a listener to log that prints every line to out. Everything passed in must outlive
     // the runner. waiter: default sleeps in small slices and watches StopRequested().
-    HeadlessRunner(WebSession& web, OperationLog& log, const IClock& clock, EngineState& state,
-                   std::ostream& out, Waiter waiter = {});
+    HeadlessRunner(const ClinicSettings& settings, WebSession& web, OperationLog& log,
+                   const IClock& clock, EngineState& state, std::ostream& out, Waiter waiter = {});
 
     // once: exactly one cycle; 0 when the local and the web database could both be opened, 1
     // otherwise. Else cycles until a stop is requested, each kPeriod after the end of the
@@ -37,6 +38,7 @@ public:
     static bool StopRequested() { return s_stop.load(); }
 
 private:
+    const ClinicSettings m_settings; // a copy: two file names
     WebSession& m_web;
     OperationLog& m_log;
     const IClock& m_clock;
@@ -45,9 +47,3 @@ private:
     HealthMonitor* m_health = nullptr;
     static std::atomic<bool> s_stop;
 };
-
-// `apposync --headless [--once]` after start-up: the profile file is set and web holds the
-// deciphered connection values. Builds the log (with the local web-log table), the clock and the
-// engine state (APPOSEND read), prints to standard output, ends the loop on SIGINT or SIGTERM.
-// Returns the process exit status (see HeadlessRunner::Run).
-int RunHeadless(WebSession& web, bool once);

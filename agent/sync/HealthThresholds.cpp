@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "agent/core/AgentSettings.h"
+#include "agent/core/ClinicSettings.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ HealthThresholds HealthThresholds::FromMinutes(int warnMinutes, int errorMinutes
     return t;
 }
 
-HealthThresholds HealthThresholds::Read() {
-    return FromMinutes(AgentSettings::Get(settingkeys::kHealthWarnMinutes),
-                       AgentSettings::Get(settingkeys::kHealthErrorMinutes));
+HealthThresholds HealthThresholds::Read(const ClinicSettings& settings) {
+    return FromMinutes(settings.Get(settingkeys::kHealthWarnMinutes),
+                       settings.Get(settingkeys::kHealthErrorMinutes));
 }

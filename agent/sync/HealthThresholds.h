@@ -9,6 +9,8 @@
 // A value below 1 gives that key's default; values above kMaxMinutes are cut to it.
 #include <chrono>
 
+class ClinicSettings;
+
 struct HealthThresholds {
     static constexpr int kDefaultWarnMinutes = 5;
     static constexpr int kDefaultErrorMinutes = 10;
@@ -22,7 +24,7 @@ struct HealthThresholds {
     // The limits for the two settings' values (as read, before any default).
     static HealthThresholds FromMinutes(int warnMinutes, int errorMinutes);
     // [HEALTH] WARN_MINUTES and ERROR_MINUTES of the profile file.
-    static HealthThresholds Read();
+    static HealthThresholds Read(const ClinicSettings& settings);
 
     int WarnMinutes() const { return static_cast<int>(warnEntryAge.count()); }
     int ErrorMinutes() const { return static_cast<int>(errorUnsynced.count()); }

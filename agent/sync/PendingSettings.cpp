@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "agent/core/AgentSettings.h"
+#include "agent/core/ClinicSettings.h"
 
 namespace keys = settingkeys;
 
@@ -21,17 +21,17 @@ std::string UnderscoresToCommas(std::string s) {
 
 } // namespace
 
-PendingSettings PendingSettings::Read() {
+PendingSettings PendingSettings::Read(const ClinicSettings& settings) {
     PendingSettings s;
-    s.m_type = CommaList(AgentSettings::Get(keys::kPendingType));
-    s.m_changeOk = CommaList(AgentSettings::Get(keys::kPendingChangeOk));
-    s.m_typeTime = CommaList(AgentSettings::Get(keys::kPendingTypeTime));
-    s.m_typeUnit = CommaList(AgentSettings::Get(keys::kPendingTypeUnit));
-    s.m_typeDoctor = CommaList(AgentSettings::Get(keys::kPendingTypeDoctor));
-    s.m_typeDay = CommaList(AgentSettings::Get(keys::kPendingTypeDay));
-    s.m_name = CommaList(AgentSettings::Get(keys::kPendingName));
-    s.m_hidden = AgentSettings::Get(keys::kHiddenAppoTypes);
-    s.m_time = AgentSettings::Get(keys::kPendingTime);
+    s.m_type = CommaList(settings.Get(keys::kPendingType));
+    s.m_changeOk = CommaList(settings.Get(keys::kPendingChangeOk));
+    s.m_typeTime = CommaList(settings.Get(keys::kPendingTypeTime));
+    s.m_typeUnit = CommaList(settings.Get(keys::kPendingTypeUnit));
+    s.m_typeDoctor = CommaList(settings.Get(keys::kPendingTypeDoctor));
+    s.m_typeDay = CommaList(settings.Get(keys::kPendingTypeDay));
+    s.m_name = CommaList(settings.Get(keys::kPendingName));
+    s.m_hidden = settings.Get(keys::kHiddenAppoTypes);
+    s.m_time = settings.Get(keys::kPendingTime);
     return s;
 }
 

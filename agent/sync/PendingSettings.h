@@ -7,9 +7,11 @@
 
 #include "agent/core/CommaList.h"
 
+class ClinicSettings;
+
 class PendingSettings {
 public:
-    static PendingSettings Read();
+    static PendingSettings Read(const ClinicSettings& settings);
 
     // The TYPE list; entry i of every other list belongs to its entry i.
     const CommaList& Types() const { return m_type; }

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <optional>
 
-#include "agent/core/AgentSettings.h"
 #include "agent/core/CDBException.h"
 #include "agent/core/CRecordset.h"
 #include "agent/core/FieldText.h"
@@ -11,7 +10,6 @@
 #include "agent/sync/WebLinks.h"
 #include "outside/pelmodb/CPelmoSubTools.h"
 #include "outside/pelmodb/PelmoStatus.h"
-#include "outside/tools/CTools.h"
 #include "platform/Cp932.h"
 #include "platform/FormatNumbers.h"
 #include "platform/RecordFields.h"
@@ -29,16 +27,6 @@ const char* const kSelect = "SELECT * FROM appointments WHERE hospital_visited='
 struct CheckInRow {
     std::string appoKey;
     std::optional<LocalDateTime> visitedAt;
-};
-
-// The product settings file is the profile file for the lifetime of this object; the agent's
-// own file is the profile file again afterwards, whatever happened in between.
-class ProductProfile {
-public:
-    ProductProfile() { AgentSettings::SetProfileFile(CTools::GetCorvaneIniFileName()); }
-    ~ProductProfile() { AgentSettings::SetProfileFile({}); }
-    ProductProfile(const ProductProfile&) = delete;
-    ProductProfile& operator=(const ProductProfile&) = delete;
 };
 
 // A sale made earlier for this reservation whose number the reservation does not carry (any
@@ -72,7 +60,6 @@ int MakeSale(SyncContext& ctx) {
         SetRecText(res.m_rec.saleNo, earlier);
         return PelmoStatus::kOk;
     }
-    ProductProfile profile;
     return CPelmoSubTools::ReservationToSale(nullptr, &res);
 }
 

@@ -2,8 +2,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "agent/core/AgentSettings.h"
 #include "agent/core/CRecordset.h"
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/CommaList.h"
 #include "agent/core/FieldText.h"
 #include "agent/core/SqlLiterals.h"
@@ -201,21 +201,21 @@ Answer BookOne(SyncContext& ctx, const Page& page, int unitType, bool firstCycle
 } // namespace
 
 void ProcessFirstVisitBookings(SyncContext& ctx, bool firstCycle) {
-    const int unitType = AgentSettings::Get(keys::kUnitType);
-    const int pageCount = std::max(1, AgentSettings::Get(keys::kFirstPageNum));
+    const int unitType = ctx.settings.Get(keys::kUnitType);
+    const int pageCount = std::max(1, ctx.settings.Get(keys::kFirstPageNum));
     for (int p = 0; p < pageCount; ++p) {
         Page page;
-        page.title = AgentSettings::Get(keys::kFirstTitle, p);
+        page.title = ctx.settings.Get(keys::kFirstTitle, p);
         if (!page.title.empty())
             page.label = "(" + page.title + ")";
         else if (p >= 1)
             page.label = "(" + std::to_string(p + 1) + ")";
-        page.candidates = CommaList(AgentSettings::Get(keys::kFirstUnitId, p)).Items();
+        page.candidates = CommaList(ctx.settings.Get(keys::kFirstUnitId, p)).Items();
         if (page.candidates.empty())
             continue;
-        page.minutes = AgentSettings::Get(keys::kFirstTime, p);
-        page.categoryId = AgentSettings::Get(keys::kFirstCategoryId, p);
-        page.otherCode = AgentSettings::Get(keys::kFirstUnitDoctorId, p);
+        page.minutes = ctx.settings.Get(keys::kFirstTime, p);
+        page.categoryId = ctx.settings.Get(keys::kFirstCategoryId, p);
+        page.otherCode = ctx.settings.Get(keys::kFirstUnitDoctorId, p);
 
         std::vector<Booking> rows;
         try {

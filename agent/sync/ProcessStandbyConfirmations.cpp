@@ -1,8 +1,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "agent/core/AgentSettings.h"
 #include "agent/core/CRecordset.h"
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/CommaList.h"
 #include "agent/core/FieldText.h"
 #include "agent/core/SqlLiterals.h"
@@ -208,7 +208,7 @@ Answer ConfirmOne(SyncContext& ctx, int unitType, const Confirmation& c) {
 } // namespace
 
 void ProcessStandbyConfirmations(SyncContext& ctx) {
-    const int unitType = AgentSettings::Get(settingkeys::kUnitType);
+    const int unitType = ctx.settings.Get(settingkeys::kUnitType);
     std::vector<Confirmation> rows;
     try {
         rows = ReadConfirmations(ctx);

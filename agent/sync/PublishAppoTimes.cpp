@@ -1,4 +1,4 @@
-#include "agent/core/AgentSettings.h"
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/SqlLiterals.h"
 #include "agent/sync/PublishStatements.h"
 #include "agent/sync/SettingsPublish.h"
@@ -6,10 +6,10 @@
 #include "platform/Cp932.h"
 
 using platform::J;
-using WorkTime = AgentSettings::WorkTime;
+using WorkTime = ClinicSettings::WorkTime;
 
 void PublishAppoTimes(SyncContext& ctx) {
-    const std::time_t fileTime = AgentSettings::SharedFileTime();
+    const std::time_t fileTime = ctx.settings.SharedFileTime();
     if (fileTime == ctx.state.hoursPublished)
         return;
     ctx.log.WriteLog(OperationLog::Info, J("診療時間セット"));
@@ -17,10 +17,10 @@ void PublishAppoTimes(SyncContext& ctx) {
 
     WeekdayTimes times[8];
     for (int n = 1; n <= 7; ++n) {
-        times[n].amStart = WeekdayTimes::Hhmm(AgentSettings::ClinicWorkTime(WorkTime::AmFrom, n));
-        times[n].amEnd = WeekdayTimes::Hhmm(AgentSettings::ClinicWorkTime(WorkTime::AmTo, n));
-        times[n].pmStart = WeekdayTimes::Hhmm(AgentSettings::ClinicWorkTime(WorkTime::PmFrom, n));
-        times[n].pmEnd = WeekdayTimes::Hhmm(AgentSettings::ClinicWorkTime(WorkTime::PmTo, n));
+        times[n].amStart = WeekdayTimes::Hhmm(ctx.settings.ClinicWorkTime(WorkTime::AmFrom, n));
+        times[n].amEnd = WeekdayTimes::Hhmm(ctx.settings.ClinicWorkTime(WorkTime::AmTo, n));
+        times[n].pmStart = WeekdayTimes::Hhmm(ctx.settings.ClinicWorkTime(WorkTime::PmFrom, n));
+        times[n].pmEnd = WeekdayTimes::Hhmm(ctx.settings.ClinicWorkTime(WorkTime::PmTo, n));
     }
 
     for (int n = 1; n <= 7; ++n) {

@@ -2,8 +2,8 @@
 
 #include <cstdlib>
 
-#include "agent/core/AgentSettings.h"
 #include "agent/core/CRecordset.h"
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/FieldText.h"
 #include "agent/core/SqlLiterals.h"
 #include "agent/sync/FillStatement.h"
@@ -272,7 +272,7 @@ bool Send(SyncContext& ctx, const std::string& key, const std::string& keyLit,
 
 bool PublishAppointment(SyncContext& ctx, int operation, const std::string& key) {
     LocalTables& t = ctx.tables;
-    const int hidePaymant = AgentSettings::Get(settingkeys::kHidePaymant);
+    const int hidePaymant = ctx.settings.Get(settingkeys::kHidePaymant);
     const std::string keyLit = SqlText(key);
 
     Publication p;

@@ -3,7 +3,7 @@
 #include <map>
 #include <vector>
 
-#include "agent/core/AgentSettings.h"
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/FieldText.h"
 #include "agent/core/SqlLiterals.h"
 #include "agent/sync/BookingWindow.h"
@@ -94,9 +94,9 @@ void PublishClosedDays(SyncContext& ctx) {
     const LocalDateTime now = ctx.clock.LocalNow();
     const int firstYear = now.year;
     const int lastYear =
-        std::min(BookingWindow::LastYear(AgentSettings::Get(keys::kLimitType),
-                                         AgentSettings::Get(keys::kLimitAuto),
-                                         AgentSettings::Get(keys::kLimitManualY), now),
+        std::min(BookingWindow::LastYear(ctx.settings.Get(keys::kLimitType),
+                                         ctx.settings.Get(keys::kLimitAuto),
+                                         ctx.settings.Get(keys::kLimitManualY), now),
                  firstYear + kMaxYearsAhead);
 
     std::string& storedLastYear = ctx.state.detectors[settingsdetectors::kClosedDaysLastYear];

@@ -1,7 +1,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "agent/core/AgentSettings.h"
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/SqlLiterals.h"
 #include "agent/sync/FirstVisitPages.h"
 #include "agent/sync/FixedTimes.h"
@@ -11,7 +11,7 @@
 #include "platform/Cp932.h"
 
 using platform::J;
-using WorkTime = AgentSettings::WorkTime;
+using WorkTime = ClinicSettings::WorkTime;
 namespace keys = settingkeys;
 
 namespace {
@@ -26,24 +26,25 @@ std::string MinutesHhmm(int minutes) {
 }
 
 // A range end of "2400" means up to the end of the day, which a time column holds as 23:59.
-std::string RangeTime(WorkTime which, int page, int weekday) {
-    std::string t = WeekdayTimes::Hhmm(AgentSettings::FirstWorkTime(which, page, weekday));
+std::string RangeTime(const ClinicSettings& settings, WorkTime which, int page, int weekday) {
+    std::string t = WeekdayTimes::Hhmm(settings.FirstWorkTime(which, page, weekday));
     return t == "2400" ? "2359" : t;
 }
 
-WeekdayTimes PageWeekday(int page, int weekday, bool useRange, int consultMinutes) {
+WeekdayTimes PageWeekday(const ClinicSettings& settings, int page, int weekday, bool useRange,
+                         int consultMinutes) {
     WeekdayTimes t;
-    if (AgentSettings::Get(keys::kFirstDayOfWeek, page, weekday) == 0)
+    if (settings.Get(keys::kFirstDayOfWeek, page, weekday) == 0)
         return t;
     if (useRange) {
-        t.amStart = RangeTime(WorkTime::AmFrom, page, weekday);
-        t.amEnd = RangeTime(WorkTime::AmTo, page, weekday);
-        t.pmStart = RangeTime(WorkTime::PmFrom, page, weekday);
-        t.pmEnd = RangeTime(WorkTime::PmTo, page, weekday);
+        t.amStart = RangeTime(settings, WorkTime::AmFrom, page, weekday);
+        t.amEnd = RangeTime(settings, WorkTime::AmTo, page, weekday);
+        t.pmStart = RangeTime(settings, WorkTime::PmFrom, page, weekday);
+        t.pmEnd = RangeTime(settings, WorkTime::PmTo, page, weekday);
         return t;
     }
     const std::vector<int> list =
-        FixedTimes::ReadSorted(AgentSettings::Get(keys::kFirstTimes, page, weekday));
+        FixedTimes::ReadSorted(settings.Get(keys::kFirstTimes, page, weekday));
     if (list.empty())
         return t;
     const int end = std::clamp(list.back() + consultMinutes, 0, kLastMinute);
@@ -55,23 +56,23 @@ WeekdayTimes PageWeekday(int page, int weekday, bool useRange, int consultMinute
 } // namespace
 
 void PublishFirstAppoTimes(SyncContext& ctx) {
-    const std::time_t fileTime = AgentSettings::AgentFileTime();
+    const std::time_t fileTime = ctx.settings.AgentFileTime();
     if (fileTime == ctx.state.firstHoursPublished)
         return;
     ctx.log.WriteLog(OperationLog::Info, J("初診相談時間セット"));
     ctx.state.firstHoursPublished = fileTime;
 
-    const bool useRange = AgentSettings::Get(keys::kFirstUseRange) != 0;
-    const int pages = FirstVisitPageCount();
+    const bool useRange = ctx.settings.Get(keys::kFirstUseRange) != 0;
+    const int pages = FirstVisitPageCount(ctx.settings);
 
     for (int p = 1; p <= pages; ++p) {
         const int page = p - 1; // key suffix index
-        const int consultMinutes = AgentSettings::Get(keys::kFirstTime, page);
+        const int consultMinutes = ctx.settings.Get(keys::kFirstTime, page);
         const std::string flag = std::to_string(p);
         for (int n = 1; n <= 7; ++n) {
-            const WeekdayTimes t = PageWeekday(page, n, useRange, consultMinutes);
+            const WeekdayTimes t = PageWeekday(ctx.settings, page, n, useRange, consultMinutes);
             const std::string timeList =
-                useRange ? std::string() : AgentSettings::Get(keys::kFirstTimes, page, n);
+                useRange ? std::string() : ctx.settings.Get(keys::kFirstTimes, page, n);
             const std::string day = SqlText(WeekdayTimes::DayName(n));
             const int exists =
                 PublishRowExists(ctx, "SELECT * FROM appo_times WHERE working_day=" + day +

@@ -1,6 +1,6 @@
 #include <cstdio>
 
-#include "agent/core/AgentSettings.h"
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/SqlLiterals.h"
 #include "agent/sync/BookingWindow.h"
 #include "agent/sync/PublishStatements.h"
@@ -21,25 +21,25 @@ void PublishHospitalInfo(SyncContext& ctx) {
                          J("クリニックコードが設定されていないため、施設情報を送信しません"));
         return;
     }
-    const std::string name = AgentSettings::ClinicName();
-    const std::string phone = AgentSettings::ClinicTel();
-    const std::string idTitle = AgentSettings::Get(keys::kHospitalId);
-    const std::string url = AgentSettings::Get(keys::kLinkUrl);
-    const int hideAppoType = AgentSettings::Get(keys::kHideAppoType);
-    const int hideEndTime = AgentSettings::Get(keys::kHideEndTime);
-    const int timeUnit = AgentSettings::Shared(keys::kTimeSpan);
-    const std::string method = AgentSettings::Get(keys::kUnitType) != 0 ? "doctor" : "unit";
+    const std::string name = ctx.settings.ClinicName();
+    const std::string phone = ctx.settings.ClinicTel();
+    const std::string idTitle = ctx.settings.Get(keys::kHospitalId);
+    const std::string url = ctx.settings.Get(keys::kLinkUrl);
+    const int hideAppoType = ctx.settings.Get(keys::kHideAppoType);
+    const int hideEndTime = ctx.settings.Get(keys::kHideEndTime);
+    const int timeUnit = ctx.settings.Shared(keys::kTimeSpan);
+    const std::string method = ctx.settings.Get(keys::kUnitType) != 0 ? "doctor" : "unit";
 
-    const std::string limitTime = BookingTimeLimit(AgentSettings::Get(keys::kLimitToday),
-                                                   AgentSettings::Get(keys::kLimitTimeH),
-                                                   AgentSettings::Get(keys::kLimitTimeM));
-    const int limitType = AgentSettings::Get(keys::kLimitType);
-    const int manualYear = AgentSettings::Get(keys::kLimitManualY);
-    const int manualMonth = AgentSettings::Get(keys::kLimitManualM);
+    const std::string limitTime =
+        BookingTimeLimit(ctx.settings.Get(keys::kLimitToday), ctx.settings.Get(keys::kLimitTimeH),
+                         ctx.settings.Get(keys::kLimitTimeM));
+    const int limitType = ctx.settings.Get(keys::kLimitType);
+    const int manualYear = ctx.settings.Get(keys::kLimitManualY);
+    const int manualMonth = ctx.settings.Get(keys::kLimitManualM);
     const BookingWindow window = BookingWindow::Compute(
-        limitType, AgentSettings::Get(keys::kLimitAuto), manualYear, manualMonth, now);
+        limitType, ctx.settings.Get(keys::kLimitAuto), manualYear, manualMonth, now);
     const std::string limitDate = window.SqlLimitDate();
-    const std::string hiddenDetail = AgentSettings::Get(keys::kShowTreatment) == 0 ? "1" : "";
+    const std::string hiddenDetail = ctx.settings.Get(keys::kShowTreatment) == 0 ? "1" : "";
 
     const std::string signature = code + "," + name + "," + phone + "," + idTitle + "," + method +
                                   "," + limitDate + "," + limitTime + "," + hiddenDetail + "," +

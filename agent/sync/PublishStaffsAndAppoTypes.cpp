@@ -3,7 +3,7 @@
 #include <set>
 #include <vector>
 
-#include "agent/core/AgentSettings.h"
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/CommaList.h"
 #include "agent/core/FieldText.h"
 #include "agent/core/SqlLiterals.h"
@@ -122,19 +122,19 @@ std::string NoteText(std::string note) {
 }
 
 void PublishFirstVisitPages(SyncContext& ctx) {
-    const bool doctorMode = AgentSettings::Get(keys::kUnitType) != 0;
-    const int pages = FirstVisitPageCount();
+    const bool doctorMode = ctx.settings.Get(keys::kUnitType) != 0;
+    const int pages = FirstVisitPageCount(ctx.settings);
     for (int p = 1; p <= pages; ++p) {
         const int page = p - 1; // key suffix index
-        const int afterDays = AgentSettings::Get(keys::kFirstAfterDays, page);
-        const int minutes = AgentSettings::Get(keys::kFirstTime, page);
-        std::string unitIds = AgentSettings::Get(keys::kFirstUnitId, page);
-        std::string picIds = AgentSettings::Get(keys::kFirstUnitDoctorId, page);
+        const int afterDays = ctx.settings.Get(keys::kFirstAfterDays, page);
+        const int minutes = ctx.settings.Get(keys::kFirstTime, page);
+        std::string unitIds = ctx.settings.Get(keys::kFirstUnitId, page);
+        std::string picIds = ctx.settings.Get(keys::kFirstUnitDoctorId, page);
         if (doctorMode)
             std::swap(unitIds, picIds);
-        const std::string title = AgentSettings::Get(keys::kFirstTitle, page);
-        const std::string note = NoteText(AgentSettings::Get(keys::kFirstNote, page));
-        const std::string required = AgentSettings::Get(keys::kFirstRequired, page);
+        const std::string title = ctx.settings.Get(keys::kFirstTitle, page);
+        const std::string note = NoteText(ctx.settings.Get(keys::kFirstNote, page));
+        const std::string required = ctx.settings.Get(keys::kFirstRequired, page);
 
         const std::string where =
             p == 1 ? "type IS NULL AND name IS NULL" : "type IS NULL AND name=" + std::to_string(p);
@@ -161,14 +161,14 @@ void PublishFirstVisitPages(SyncContext& ctx) {
 
 // Walks the appointment-type categories (kind "0"). False when the local table failed.
 bool PublishTypeRows(SyncContext& ctx) {
-    const int afterDays = AgentSettings::Get(keys::kAfterDays);
-    const std::string hiddenText = AgentSettings::Get(keys::kHiddenAppoTypes);
-    const CommaList types(AgentSettings::Get(keys::kPendingType));
-    const CommaList changeOk(AgentSettings::Get(keys::kPendingChangeOk));
-    const CommaList typeTime(AgentSettings::Get(keys::kPendingTypeTime));
-    const CommaList typeUnit(AgentSettings::Get(keys::kPendingTypeUnit));
-    const CommaList typeDoctor(AgentSettings::Get(keys::kPendingTypeDoctor));
-    const CommaList names(AgentSettings::Get(keys::kPendingName));
+    const int afterDays = ctx.settings.Get(keys::kAfterDays);
+    const std::string hiddenText = ctx.settings.Get(keys::kHiddenAppoTypes);
+    const CommaList types(ctx.settings.Get(keys::kPendingType));
+    const CommaList changeOk(ctx.settings.Get(keys::kPendingChangeOk));
+    const CommaList typeTime(ctx.settings.Get(keys::kPendingTypeTime));
+    const CommaList typeUnit(ctx.settings.Get(keys::kPendingTypeUnit));
+    const CommaList typeDoctor(ctx.settings.Get(keys::kPendingTypeDoctor));
+    const CommaList names(ctx.settings.Get(keys::kPendingName));
 
     CCategoryDB& category = ctx.tables.category;
     category.SetKey(0);

@@ -28,7 +28,7 @@ int DeleteRow(SyncContext& ctx, const std::string& standbyKey) {
 } // namespace
 
 int PublishStandbyEntry(SyncContext& ctx, int kind, const std::string& standbyKey) {
-    const PendingSettings settings = PendingSettings::Read();
+    const PendingSettings settings = PendingSettings::Read(ctx.settings);
     if (kind == kStandbyDelete)
         return DeleteRow(ctx, standbyKey);
 

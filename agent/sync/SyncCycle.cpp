@@ -3,7 +3,6 @@
 #include <chrono>
 #include <exception>
 
-#include "agent/core/AgentSettings.h"
 #include "agent/sync/EntryFileKey.h"
 #include "agent/sync/ProcessAppointmentEntry.h"
 #include "agent/sync/ScanEntryFolder.h"
@@ -116,8 +115,9 @@ long long HoursPart(std::chrono::system_clock::time_point now, std::time_t since
 
 } // namespace
 
-SyncCycle::SyncCycle(WebSession& web, OperationLog& log, const IClock& clock, EngineState& state)
-    : m_web(web), m_log(log), m_clock(clock), m_state(state) {
+SyncCycle::SyncCycle(const ClinicSettings& settings, WebSession& web, OperationLog& log,
+                     const IClock& clock, EngineState& state)
+    : m_settings(settings), m_web(web), m_log(log), m_clock(clock), m_state(state) {
     m_log.SetLostConnectionHandler([&web] { web.RaiseReconnect(); });
 }
 
@@ -128,7 +128,7 @@ int SyncCycle::BatchSize(int appoSend) {
 CycleOutcome SyncCycle::Run() {
     CycleOutcome outcome;
     try {
-        const std::string folder = AgentSettings::DatabaseFolder();
+        const std::string folder = m_settings.DatabaseFolder();
         m_log.SetDatabaseFolder(folder);
         COwnerDB owner(folder, 1);
         owner.SetAssociatedDB(nullptr);
@@ -138,11 +138,17 @@ CycleOutcome SyncCycle::Run() {
         }
         outcome.localOpened = true;
 
-        const int hidePaymant = AgentSettings::Get(settingkeys::kHidePaymant);
-        m_state.showIdCut = AgentSettings::Get(settingkeys::kShowIdCut);
+        const int hidePaymant = m_settings.Get(settingkeys::kHidePaymant);
+        m_state.showIdCut = m_settings.Get(settingkeys::kShowIdCut);
         LocalTables tables(folder);
-        SyncContext ctx{m_web, m_log, m_clock, m_state,     tables, folder,
-                        {},    {},    {},      hidePaymant, false};
+        SyncContext ctx{.web = m_web,
+                        .log = m_log,
+                        .clock = m_clock,
+                        .settings = m_settings,
+                        .state = m_state,
+                        .tables = tables,
+                        .databaseFolder = folder,
+                        .hidePaymant = hidePaymant};
         {
             CPelmoDBSys sys(folder);
             if (sys.GetClinicCode(ctx.clinicCode) != PelmoStatus::kOk) {

@@ -22,12 +22,14 @@
 // key line and the driver's text, stays in the folder, and the next file is processed: one bad
 // file never holds up the others.
 //
-// The session, log, clock and state belong to the caller and must outlive the cycle object.
+// The session, log, clock and state belong to the caller and must outlive the cycle object; the
+// settings are copied. The cycle reads the database folder and every setting through them only.
 // The constructor routes the log's lost-connection notice to the session's reconnect flag.
 // One thread; Run never throws.
 #include <functional>
 #include <string>
 
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/IClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/EngineState.h"
@@ -46,7 +48,8 @@ struct CycleOutcome {
 
 class SyncCycle {
 public:
-    SyncCycle(WebSession& web, OperationLog& log, const IClock& clock, EngineState& state);
+    SyncCycle(const ClinicSettings& settings, WebSession& web, OperationLog& log,
+              const IClock& clock, EngineState& state);
 
     CycleOutcome Run();
 
@@ -60,6 +63,7 @@ public:
     static int BatchSize(int appoSend);
 
 private:
+    const ClinicSettings m_settings; // a copy: two file names
     WebSession& m_web;
     OperationLog& m_log;
     const IClock& m_clock;

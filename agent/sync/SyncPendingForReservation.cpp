@@ -123,7 +123,7 @@ int SendBookedRow(SyncContext& ctx, const PendingRow& row, long long pendingId,
 } // namespace
 
 int SyncPendingForReservation(SyncContext& ctx, const std::string& reservationKey) {
-    const PendingSettings settings = PendingSettings::Read();
+    const PendingSettings settings = PendingSettings::Read(ctx.settings);
     CReservationDB& book = ctx.tables.reservation;
     const int rc = book.GetReservationData(reservationKey);
     if (rc == PelmoStatus::kNotFound)

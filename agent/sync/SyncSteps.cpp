@@ -1,6 +1,6 @@
 #include "agent/sync/SyncSteps.h"
 
-#include "agent/core/AgentSettings.h"
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/WebSchema.h"
 #include "agent/sync/FirstVisitBookings.h"
 #include "agent/sync/ImportSystemInfo.h"
@@ -22,7 +22,7 @@ void FirstVisitBookingsStep(SyncContext& ctx) {
 
 void UpgradeSchemaStep(SyncContext& ctx) {
     // The upgrade reports nothing; an incomplete upgrade is simply tried again next cycle.
-    UpgradeWebSchema(ctx.web.Database(), AgentSettings::ProfileFile());
+    UpgradeWebSchema(ctx.web.Database(), ctx.settings.ProfileFile());
 }
 
 } // namespace

@@ -5,9 +5,9 @@
 #include <optional>
 #include <vector>
 
-#include "agent/core/AgentSettings.h"
 #include "agent/core/CDBException.h"
 #include "agent/core/CRecordset.h"
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/CommaList.h"
 #include "agent/core/FieldText.h"
 #include "agent/core/SqlLiterals.h"
@@ -100,13 +100,13 @@ struct Settings {
     CommaList typeDoctor;
 };
 
-Settings ReadSettings() {
+Settings ReadSettings(const ClinicSettings& settings) {
     Settings s;
-    s.unitType = AgentSettings::Get(settingkeys::kUnitType);
-    s.types = CommaList(AgentSettings::Get(settingkeys::kPendingType));
-    s.changeOk = CommaList(AgentSettings::Get(settingkeys::kPendingChangeOk));
-    s.typeUnit = CommaList(AgentSettings::Get(settingkeys::kPendingTypeUnit));
-    s.typeDoctor = CommaList(AgentSettings::Get(settingkeys::kPendingTypeDoctor));
+    s.unitType = settings.Get(settingkeys::kUnitType);
+    s.types = CommaList(settings.Get(settingkeys::kPendingType));
+    s.changeOk = CommaList(settings.Get(settingkeys::kPendingChangeOk));
+    s.typeUnit = CommaList(settings.Get(settingkeys::kPendingTypeUnit));
+    s.typeDoctor = CommaList(settings.Get(settingkeys::kPendingTypeDoctor));
     return s;
 }
 
@@ -494,7 +494,7 @@ std::string BuildChangeRequestNotice(const IClock& clock, const std::string& pat
 }
 
 void ProcessWebChangeRequests(SyncContext& ctx) {
-    const Settings settings = ReadSettings();
+    const Settings settings = ReadSettings(ctx.settings);
 
     // The rows are read first so that the statements sent for one row never meet an open
     // result set on the same connection.

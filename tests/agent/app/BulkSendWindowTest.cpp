@@ -48,7 +48,7 @@ void Screenshot(QWidget& window, const QString& name) {
 struct Rig {
     explicit Rig(WebDb& db) : web(WebDbValues(db), [](std::chrono::milliseconds) {}) {
         CPelmoDBSys(clinic.DatabaseFolder()).SetEntryFolder(clinic.EntryFolder());
-        window.EnableBulkSends(web, clinic.DatabaseFolder());
+        window.EnableBulkSends(clinic.Settings(), web, clinic.DatabaseFolder());
         window.SetBulkConfirmation([this](const std::string& q) {
             questions.push_back(q);
             return true;

@@ -356,8 +356,9 @@ TEST(CApposyncDlgTest, RealCycleFromTheWindowPublishesAndLogs) {
     log.SetDatabaseFolder(app.DatabaseFolder());
     EngineState state;
     CApposyncDlg* view = nullptr;
-    AgentController controller(state, [&] { AgentCycle(app.Web(), log, clock, state).Run(); },
-                               {[&](int ms) { view->ArmTimer(ms); }, [&] { view->KillTimer(); }});
+    AgentController controller(
+        state, [&] { AgentCycle(app.Settings(), app.Web(), log, clock, state).Run(); },
+        {[&](int ms) { view->ArmTimer(ms); }, [&] { view->KillTimer(); }});
     CApposyncDlg w(controller, log, false);
     view = &w;
     w.Initialise(false);

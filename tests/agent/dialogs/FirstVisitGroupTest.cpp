@@ -7,6 +7,7 @@
 #include "SettingDlgAccess.h"
 #include "WebDb.h"
 #include "WebDbValues.h"
+#include "agent/core/AgentSettings.h"
 #include "agent/core/SystemClock.h"
 #include "agent/dialogs/CSettingDlg.h"
 #include "agent/dialogs/FirstVisitGroup.h"
@@ -328,7 +329,7 @@ TEST(FirstVisitGroup, StoredPagesArePublishedByOneCycle) {
     OperationLog log(SystemClock::Instance(), {});
     EngineState state;
     WebSession web(WebDbValues(db));
-    HeadlessRunner runner(web, log, SystemClock::Instance(), state, out);
+    HeadlessRunner runner(AgentSettings::Process(), web, log, SystemClock::Instance(), state, out);
     ASSERT_EQ(runner.Run(true), 0) << out.str();
 
     auto rows = db.Query("SELECT first_appo_flag,working_day,am_start_time,am_end_time,time_list "

@@ -16,7 +16,7 @@ const char* kSection = "PENDING_APPOINTMENTS";
 // The model as the dialog opens it: records from the stored lists, the type list from the clinic.
 TypeSettingsModel Open(DialogClinic& clinic, BookingMode mode) {
     TypeSettingsModel model;
-    const PendingSettings stored = PendingSettings::Read();
+    const PendingSettings stored = PendingSettings::Read(AgentSettings::Process());
     model.Load(stored, AgentSettings::Get(settingkeys::kHiddenAppoTypes));
     model.SetMode(mode);
     CPelmoDBSys sys(clinic.DatabaseFolder());
@@ -95,7 +95,7 @@ TEST(TypeSettings, StoredListsReadAndWrittenBack) {
     EXPECT_EQ(clinic.Get(kSection, "NAME"), "初診,,再診");
 
     // What the exchanges read from it.
-    const PendingSettings reread = PendingSettings::Read();
+    const PendingSettings reread = PendingSettings::Read(AgentSettings::Process());
     EXPECT_EQ(reread.AllowedIndex("01"), 0);
     EXPECT_EQ(reread.AllowedIndex("03"), -1);
     EXPECT_EQ(reread.TypeUnits(0), "01,02");

@@ -1,6 +1,6 @@
 #pragma once
 // A temporary clinic for the web-to-local exchanges: a product settings file naming a fresh
-// local database (CORVANE_HOME points at it, and the agent file is the profile file), a fresh
+// local database (its product settings file names it; the agent file is the profile file), a fresh
 // web database on the private server with an open session, the real operation log and the
 // cycle's context.
 #include <sqlite3.h>
@@ -33,30 +33,27 @@ class CheckInClinic {
 public:
     CheckInClinic()
         : folder(home.Path() + "db/"), session(WebDbValues(web), [](std::chrono::milliseconds) {}) {
-        setenv("CORVANE_HOME", home.Path().c_str(), 1);
         platform::WriteProfileString(home.File("PelmoV3.ini"), "GLOBAL", "DATABASE", folder);
         std::filesystem::create_directories(folder);
         std::string err;
         if (PelmoSchema::Create(folder, err) != 0)
             throw std::runtime_error(err);
-        AgentSettings::SetProfileFile({});
+        // The process's profile file, which the exchange must leave alone.
+        AgentSettings::SetProfileFile(folder + "Apposync.ini");
         log.SetDatabaseFolder(folder);
         tables = std::make_unique<LocalTables>(folder);
         if (!session.OpenWebConnection())
             throw std::runtime_error("web database not reachable");
-        ctx = std::make_unique<SyncContext>(SyncContext{session,
-                                                        log,
-                                                        clock,
-                                                        state,
-                                                        *tables,
-                                                        folder,
-                                                        folder + "entry/",
-                                                        "clinic01",
-                                                        {},
-                                                        0,
-                                                        false});
+        ctx = std::make_unique<SyncContext>(SyncContext{.web = session,
+                                                        .log = log,
+                                                        .clock = clock,
+                                                        .settings = settings,
+                                                        .state = state,
+                                                        .tables = *tables,
+                                                        .databaseFolder = folder,
+                                                        .entryFolder = folder + "entry/",
+                                                        .clinicCode = "clinic01"});
     }
-    ~CheckInClinic() { unsetenv("CORVANE_HOME"); }
 
     // Runs SQL on the local database file directly (triggers that make writes fail, checks).
     void Local(const std::string& sql) const {
@@ -80,6 +77,7 @@ public:
     }
 
     TempDir home;
+    ClinicSettings settings{home.File("PelmoV3.ini")};
     std::string folder;
     WebDb web;
     WebSession session;

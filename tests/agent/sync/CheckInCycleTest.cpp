@@ -36,7 +36,7 @@ TEST(CheckInCycle, OneHeadlessRunTakesCheckInsNoticesAndLogins) {
 
     // 09:30 is more than two hours after "never": the logins are read in this cycle.
     std::ostringstream out;
-    HeadlessRunner runner(c.session, c.log, c.clock, c.state, out);
+    HeadlessRunner runner(c.settings, c.session, c.log, c.clock, c.state, out);
     ASSERT_EQ(runner.Run(true), 0) << out.str();
 
     CReservationDB r(c.folder, 0);

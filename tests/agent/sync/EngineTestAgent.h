@@ -1,5 +1,6 @@
 #pragma once
-// The engine as the window drives it, on a fake clock, against a test's web database.
+// The engine as the window drives it, on a fake clock, against a test's web database, reading the
+// given clinic's settings.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -7,6 +8,7 @@
 #include "FakeClock.h"
 #include "WebDb.h"
 #include "WebDbValues.h"
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/OperationLog.h"
@@ -14,10 +16,10 @@
 #include "platform/Cp932.h"
 
 struct EngineTestAgent {
-    explicit EngineTestAgent(const WebConnectionValues& values,
-                             LocalDateTime now = {2024, 1, 5, 9, 30, 0, 0})
-        : clock(now), log(clock, {}), web(values, [](std::chrono::milliseconds) {}),
-          cycle(web, log, clock, state) {
+    EngineTestAgent(ClinicSettings clinicSettings, const WebConnectionValues& values,
+                    LocalDateTime now = {2024, 1, 5, 9, 30, 0, 0})
+        : settings(std::move(clinicSettings)), clock(now), log(clock, {}),
+          web(values, [](std::chrono::milliseconds) {}), cycle(settings, web, log, clock, state) {
         cycle.SetStepObserver([this](const std::string& name) {
             steps.push_back(name);
             if (onStep)
@@ -42,6 +44,7 @@ struct EngineTestAgent {
         return static_cast<int>(std::count(steps.begin(), steps.end(), name));
     }
 
+    ClinicSettings settings;
     FakeClock clock;
     OperationLog log;
     EngineState state;

@@ -3,7 +3,6 @@
 
 #include "EngineTestAgent.h"
 #include "TestClinic.h"
-#include "agent/core/AgentSettings.h"
 #include "agent/core/CRecordset.h"
 #include "agent/core/FieldText.h"
 #include "agent/sync/ProcessAppointmentEntry.h"
@@ -76,7 +75,7 @@ TEST(EntryQueue, OperationWordsAndKeyLines) {
     clinic.Entry("lf.txt", "INSERT_NO_PENDING_UPDATE\nRegNo=0000000108");
     clinic.Entry("standby.txt", "STD_INSERT\r\nRegNo=0000000501\r\n");
 
-    EngineTestAgent agent(WebDbValues(db));
+    EngineTestAgent agent(clinic.Settings(), WebDbValues(db));
     CycleOutcome out = agent.Run();
     EXPECT_TRUE(out.localOpened && out.webOpened && out.completed);
 
@@ -178,7 +177,7 @@ TEST(EntryQueue, BlockedSlotGuestVisitsAndHiddenPayments) {
     clinic.Entry("d.notice", "0000000001\r\n20240105\r\n\r\nhello\r\n");
     clinic.Entry("0000000001.pat", "");
 
-    EngineTestAgent agent(WebDbValues(db)); // today: 2024-01-05
+    EngineTestAgent agent(clinic.Settings(), WebDbValues(db)); // today: 2024-01-05
     ASSERT_TRUE(agent.Run().completed);
 
     EXPECT_EQ(Col(db, "status_flag", "0000000201"), "5");
@@ -235,17 +234,17 @@ TEST(EntryQueue, RequestStepsRunAgainAfterEveryBatch) {
     }
     // A patient's request to move another reservation onto the full slot: the change-request
     // exchange of the cycle refuses it.
-    AgentSettings::Set(settingkeys::kPendingType, "01");
-    AgentSettings::Set(settingkeys::kPendingChangeOk, "1");
-    AgentSettings::Set(settingkeys::kPendingTypeUnit, "1");
-    AgentSettings::Set(settingkeys::kUnitType, 0);
+    clinic.Settings().Set(settingkeys::kPendingType, "01");
+    clinic.Settings().Set(settingkeys::kPendingChangeOk, "1");
+    clinic.Settings().Set(settingkeys::kPendingTypeUnit, "1");
+    clinic.Settings().Set(settingkeys::kUnitType, 0);
     r.key = "0000000399";
     r.date = "20240111";
     clinic.AddReservation(r);
     db.Exec("INSERT INTO appointments(appo_key,patient_key,appo_date,appo_start_time,"
             "appo_end_time,unit_id,pic_id,status_flag,updated_at) VALUES('0000000399',"
             "'0000000001','2024-01-10','10:00:00','10:30:00','1','D1',2,'2024-01-04 18:00:00')");
-    EngineTestAgent agent(WebDbValues(db));
+    EngineTestAgent agent(clinic.Settings(), WebDbValues(db));
     EXPECT_TRUE(agent.state.firstCycle);
     ASSERT_TRUE(agent.Run().completed);
     EXPECT_FALSE(agent.state.firstCycle);
@@ -284,7 +283,7 @@ TEST(EntryQueue, WebDatabaseDownKeepsEveryFileButConsumesTheTrigger) {
     clinic.SetCommon("HIDE_PAYMANT", "1");
     clinic.Entry("Setting", "");
 
-    EngineTestAgent agent(UnreachableWeb());
+    EngineTestAgent agent(clinic.Settings(), UnreachableWeb());
     agent.state.typesPublished = 12345;
     CycleOutcome out = agent.Run();
     EXPECT_TRUE(out.localOpened);
@@ -298,7 +297,7 @@ TEST(EntryQueue, WebDatabaseDownKeepsEveryFileButConsumesTheTrigger) {
     // No local database: one error line, nothing else.
     TestClinic empty;
     std::remove((empty.DatabaseFolder() + "PelmoDB.sqlite").c_str());
-    EngineTestAgent agent2(UnreachableWeb());
+    EngineTestAgent agent2(empty.Settings(), UnreachableWeb());
     out = agent2.Run();
     EXPECT_FALSE(out.localOpened);
     EXPECT_FALSE(out.webOpened);
@@ -326,7 +325,7 @@ TEST(EntryQueue, FilesInFlightVanishingOrUnreadable) {
     const std::string b = clinic.Entry("b.txt", "INSERT\r\nRegNo=0000000402\r\n");
     const std::string c = clinic.Entry("c.txt", "INSERT\r\nRegNo=0000000403\r\n");
 
-    EngineTestAgent agent(WebDbValues(db));
+    EngineTestAgent agent(clinic.Settings(), WebDbValues(db));
     // c.txt was written just under two seconds ago: its writer may not be done.
     TestClinic::SetModified(c, agent.clock.Now() - std::chrono::milliseconds(1999));
     // Another program takes b.txt away during the pass (before or after its turn comes).
@@ -355,17 +354,14 @@ TEST(EntryQueue, FilesInFlightVanishingOrUnreadable) {
     const std::string loop = clinic.EntryFolder() + "loop.txt";
     ASSERT_EQ(symlink(loop.c_str(), loop.c_str()), 0);
     LocalTables tables(clinic.DatabaseFolder());
-    SyncContext ctx{agent.web,
-                    agent.log,
-                    agent.clock,
-                    agent.state,
-                    tables,
-                    clinic.DatabaseFolder(),
-                    clinic.EntryFolder(),
-                    {},
-                    {},
-                    0,
-                    false};
+    SyncContext ctx{.web = agent.web,
+                    .log = agent.log,
+                    .clock = agent.clock,
+                    .settings = agent.settings,
+                    .state = agent.state,
+                    .tables = tables,
+                    .databaseFolder = clinic.DatabaseFolder(),
+                    .entryFolder = clinic.EntryFolder()};
     EXPECT_FALSE(ProcessAppointmentEntry(ctx, loop));
     EXPECT_EQ(agent.LinesWith("loop.txt"), 1);
     // A file already gone counts as done.
@@ -383,7 +379,7 @@ TEST(EntryQueue, LostConnectionMidPassKeepsTheFileAndReconnects) {
         clinic.AddReservation(r);
         clinic.Entry(std::string(key) + ".txt", std::string("UPDATE\r\nRegNo=") + key + "\r\n");
     }
-    EngineTestAgent agent(WebDbValues(db));
+    EngineTestAgent agent(clinic.Settings(), WebDbValues(db));
     bool killed = false;
     agent.onStep = [&](const std::string& name) {
         if (name != "ProcessAppointmentEntry" || killed)
@@ -415,7 +411,7 @@ TEST(EntryQueue, WebLoginsAboutEveryTwoHours) {
     tzset();
     TestClinic clinic;
     WebDb db;
-    EngineTestAgent agent(WebDbValues(db), {2024, 1, 5, 1, 30, 0, 0});
+    EngineTestAgent agent(clinic.Settings(), WebDbValues(db), {2024, 1, 5, 1, 30, 0, 0});
     agent.state.usersSyncTime = EngineState::Never();
     auto runsAt = [&](int hour, int minute) {
         agent.clock.Set({2024, 1, 5, hour, minute, 0, 0});

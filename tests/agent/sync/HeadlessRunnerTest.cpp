@@ -56,20 +56,20 @@ TEST(Headless, OnceSendsTheWholeClinicAndReportsUnreachableDatabases) {
     OperationLog log(SystemClock::Instance(), {});
     EngineState state;
     WebSession web(WebDbValues(db));
-    HeadlessRunner runner(web, log, SystemClock::Instance(), state, out);
+    HeadlessRunner runner(clinic.Settings(), web, log, SystemClock::Instance(), state, out);
     EXPECT_EQ(runner.Run(true), 0);
     EXPECT_EQ(db.Scalar("SELECT COUNT(*) FROM appointments"), "24");
     // Lines reach the terminal as UTF-8.
     EXPECT_NE(out.str().find("[Info] 更新 [2024-01-10 09:00]"), std::string::npos) << out.str();
 
     WebSession down(UnreachableWeb(), [](std::chrono::milliseconds) {});
-    HeadlessRunner downRunner(down, log, SystemClock::Instance(), state, out);
+    HeadlessRunner downRunner(clinic.Settings(), down, log, SystemClock::Instance(), state, out);
     EXPECT_NE(downRunner.Run(true), 0);
 
     TestClinic noDatabase;
     std::remove((noDatabase.DatabaseFolder() + "PelmoDB.sqlite").c_str());
     WebSession up(WebDbValues(db));
-    HeadlessRunner noLocal(up, log, SystemClock::Instance(), state, out);
+    HeadlessRunner noLocal(noDatabase.Settings(), up, log, SystemClock::Instance(), state, out);
     EXPECT_NE(noLocal.Run(true), 0);
 }
 
@@ -91,7 +91,8 @@ TEST(Headless, LoopRunsACycleAfterEachWaitUntilStopped) {
     WebSession web(WebDbValues(db));
     std::vector<long> rowsAtWait;
     HeadlessRunner runner(
-        web, log, SystemClock::Instance(), state, out, [&](std::chrono::milliseconds period) {
+        clinic.Settings(), web, log, SystemClock::Instance(), state, out,
+        [&](std::chrono::milliseconds period) {
             EXPECT_EQ(period.count(), 3000);
             rowsAtWait.push_back(std::stol(db.Scalar("SELECT COUNT(*) FROM appointments").value()));
             if (rowsAtWait.size() == 1)

@@ -26,7 +26,7 @@ struct Told {
 
 struct HealthRig {
     explicit HealthRig(const WebDb& db)
-        : agent(WebDbValues(db)),
+        : agent(clinic.Settings(), WebDbValues(db)),
           monitor(agent.log, agent.web, agent.state, agent.clock, HealthThresholds{},
                   HealthStatusFile::PathIn(clinic.DatabaseFolder()), 77) {
         // Without a clinic code the hospital publish fails every cycle.

@@ -70,7 +70,7 @@ TEST(HostileEntries, OneCyclePublishesEveryTextByteExactAndLeavesNoFile) {
     OperationLog log(SystemClock::Instance(), {});
     EngineState state;
     WebSession web(WebDbValues(db));
-    HeadlessRunner runner(web, log, SystemClock::Instance(), state, out);
+    HeadlessRunner runner(clinic.Settings(), web, log, SystemClock::Instance(), state, out);
     ASSERT_EQ(runner.Run(true), 0) << out.str();
     EXPECT_EQ(out.str().find("SQL"), std::string::npos) << out.str();
 
@@ -115,7 +115,7 @@ TEST(HostileEntries, AFailingFileIsNamedOnceAndHoldsUpNoOther) {
             "IF NEW.appo_key='0000000002' THEN SIGNAL SQLSTATE '45000' "
             "SET MESSAGE_TEXT='refused by the web'; END IF");
 
-    EngineTestAgent agent(WebDbValues(db));
+    EngineTestAgent agent(clinic.Settings(), WebDbValues(db));
     for (int cycle = 0; cycle < 3; ++cycle) {
         CycleOutcome outcome = agent.Run();
         EXPECT_TRUE(outcome.completed);
@@ -138,7 +138,7 @@ TEST(HostileEntries, AnUnreachableWebDatabaseIsSaidOnce) {
     clinic.Entry("1.txt", "INSERT\r\nRegNo=0000000001\r\n");
     WebConnectionValues down = UnreachableWeb();
     down.password = "secret-pass";
-    EngineTestAgent agent(down);
+    EngineTestAgent agent(clinic.Settings(), down);
     for (int i = 0; i < 3; ++i)
         EXPECT_FALSE(agent.Run().webOpened);
     ASSERT_EQ(agent.LinesWith("[SQLエラー] Webデータベース(127.0.0.1:1)に接続できません: "), 1);
@@ -149,7 +149,7 @@ TEST(HostileEntries, AnUnreachableWebDatabaseIsSaidOnce) {
     WebDb db;
     WebConnectionValues wrong = WebDbValues(db);
     wrong.password = "wrong-secret";
-    EngineTestAgent refused(wrong);
+    EngineTestAgent refused(clinic.Settings(), wrong);
     EXPECT_FALSE(refused.Run().webOpened);
     EXPECT_EQ(refused.LinesWith("[SQLエラー] Webデータベース(" + WebDb::Host() + ":" +
                                 std::to_string(WebDb::Port()) + ")に接続できません: "),

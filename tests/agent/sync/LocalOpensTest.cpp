@@ -41,7 +41,7 @@ TEST(LocalOpens, AnIdleCycleOpensTheDatabaseOnceAndABusyOneReusesItsConnections)
         ASSERT_EQ(sys.SetClinicCode("C0042"), 0);
     }
     clinic.AddPatient("0000004711", "100", "山田 太郎");
-    EngineTestAgent agent(WebDbValues(db));
+    EngineTestAgent agent(clinic.Settings(), WebDbValues(db));
     ASSERT_TRUE(agent.Run().completed);
 
     for (int i = 0; i < 3; ++i) {

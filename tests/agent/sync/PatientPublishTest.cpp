@@ -87,7 +87,7 @@ TEST(PatientPublish, PatientFilesThroughTheCycle) {
     clinic.Entry("0000000099.pat", ""); // no such patient yet
     clinic.Entry(".pat", "");           // no key: nothing to do
 
-    EngineTestAgent agent(WebDbValues(db));
+    EngineTestAgent agent(clinic.Settings(), WebDbValues(db));
     ASSERT_TRUE(agent.Run().completed);
     EXPECT_EQ(PatientCol(db, "patient_id", "0000000001"), "0123");
     EXPECT_EQ(PatientCol(db, "patient_name", "0000000001"), J("山田 太郎"));
@@ -143,7 +143,7 @@ TEST(PatientPublish, PaymentsWithLongDetailsTypeAndDeletion) {
     clinic.Entry("d.sale", "INSERT\r\nSaleReg=0000000404\r\n"); // gone locally
     clinic.Entry("e.sale", "insert\r\nSaleReg=0000000001\r\n"); // unknown word
 
-    EngineTestAgent agent(WebDbValues(db));
+    EngineTestAgent agent(clinic.Settings(), WebDbValues(db));
     ASSERT_TRUE(agent.Run().completed);
     const std::string details =
         Q(db, "SELECT payment_details FROM payment_histories WHERE payment_id='0000000001'");
@@ -220,7 +220,7 @@ TEST(PatientPublish, TreatmentRecordsMemosAndNotices) {
     clinic.Entry("n2.notice", "0000000001\r\n20240110\r\nTitle\r\n");  // no content
     clinic.Entry("n3.notice", J("\r\n20240110\r\nTitle\r\nbody\r\n")); // no key
 
-    EngineTestAgent agent(WebDbValues(db));
+    EngineTestAgent agent(clinic.Settings(), WebDbValues(db));
     ASSERT_TRUE(agent.Run().completed);
     const std::string where = " FROM treatment_details WHERE patient_key='0000000001' AND "
                               "treatment_id=";
@@ -276,7 +276,7 @@ TEST(PatientPublish, TreatmentRecordsMemosAndNotices) {
 namespace {
 
 struct BulkRig {
-    explicit BulkRig(WebDb& web) : db(web), agent(WebDbValues(web)) {
+    explicit BulkRig(WebDb& web) : db(web), agent(clinic.Settings(), WebDbValues(web)) {
         CPelmoDBSys sys(clinic.DatabaseFolder());
         EXPECT_EQ(sys.SetEntryFolder(clinic.EntryFolder()), 0);
     }
@@ -337,7 +337,7 @@ TEST(PatientPublish, BulkSendResumesTheSamePatientAfterTheConnectionIsKilled) {
     db.Exec("INSERT INTO patient_infos(patient_key,patient_id) VALUES('0000000001','old')");
     rig.clinic.SetCommon("SHOWID_CUT", "2");
 
-    BulkSend bulk(rig.agent.web, rig.agent.log, rig.Hooks());
+    BulkSend bulk(rig.agent.settings, rig.agent.web, rig.agent.log, rig.Hooks());
     bulk.SetBatchRows(1); // record by record, as a record the batch cannot carry goes
     int pumps = 0;
     BulkSend::Result nested;
@@ -387,7 +387,7 @@ TEST(PatientPublish, BulkMemoSendAndItsPreconditions) {
     db.Exec("INSERT INTO memo(patient_key,treatment_id,memo) VALUES('0000000001','2','old')");
 
     rig.answer = false; // Cancel
-    BulkSend bulk(rig.agent.web, rig.agent.log, rig.Hooks());
+    BulkSend bulk(rig.agent.settings, rig.agent.web, rig.agent.log, rig.Hooks());
     EXPECT_FALSE(bulk.SendAllMemos(rig.clinic.DatabaseFolder()).ran);
     EXPECT_TRUE(rig.agent.log.Lines().empty());
 
@@ -418,7 +418,8 @@ TEST(PatientPublish, HeadlessBulkSendPrintsItsProgress) {
     rig.clinic.AddPatient("0000000001", "1", "患者 1");
     rig.clinic.AddPatient("0000000002", "2", "患者 2");
     std::ostringstream out;
-    EXPECT_EQ(RunHeadlessBulkSend(rig.agent.web, BulkKind::Patients, out, false), 0);
+    EXPECT_EQ(
+        RunHeadlessBulkSend(rig.agent.settings, rig.agent.web, BulkKind::Patients, out, false), 0);
     const std::string text = out.str();
     EXPECT_NE(text.find("患者情報一括送信\n"), std::string::npos) << text;
     EXPECT_NE(text.find("患者情報送信中 [    1] / [    2]\n患者情報送信中 [    2] / [    2]\n"),
@@ -428,12 +429,14 @@ TEST(PatientPublish, HeadlessBulkSendPrintsItsProgress) {
     EXPECT_EQ(Count(db, "SELECT COUNT(*) FROM patient_infos"), 2);
 
     std::ostringstream terminal;
-    EXPECT_EQ(RunHeadlessBulkSend(rig.agent.web, BulkKind::Memos, terminal, true), 0);
+    EXPECT_EQ(
+        RunHeadlessBulkSend(rig.agent.settings, rig.agent.web, BulkKind::Memos, terminal, true), 0);
     EXPECT_NE(terminal.str().find("患者メモ送信結果 追加[0]件"), std::string::npos);
 
     CPelmoDBSys(rig.clinic.DatabaseFolder()).SetEntryFolder("");
     std::ostringstream none;
-    EXPECT_EQ(RunHeadlessBulkSend(rig.agent.web, BulkKind::Patients, none, true), 1);
+    EXPECT_EQ(
+        RunHeadlessBulkSend(rig.agent.settings, rig.agent.web, BulkKind::Patients, none, true), 1);
 }
 
 TEST(PatientPublish, BulkSendEndsWhenTheServerCannotBeReachedAgain) {
@@ -441,7 +444,7 @@ TEST(PatientPublish, BulkSendEndsWhenTheServerCannotBeReachedAgain) {
     BulkRig rig(db);
     for (int i = 1; i <= 4; ++i)
         rig.clinic.AddPatient("000000000" + std::to_string(i), std::to_string(i), "患者");
-    BulkSend bulk(rig.agent.web, rig.agent.log, rig.Hooks());
+    BulkSend bulk(rig.agent.settings, rig.agent.web, rig.agent.log, rig.Hooks());
     bulk.SetBatchRows(1);
     int pumps = 0;
     rig.onPump = [&] {
@@ -523,7 +526,7 @@ TEST(PatientPublish, BatchedAndOneByOneSendsLeaveTheSameTables) {
                  "('0000001010','260','old')");
     }
 
-    BulkSend bulk(rig.agent.web, rig.agent.log, rig.Hooks());
+    BulkSend bulk(rig.agent.settings, rig.agent.web, rig.agent.log, rig.Hooks());
     const BulkSend::Result patientsBatched = bulk.SendAllPatients(rig.clinic.DatabaseFolder());
     const BulkSend::Result memosBatched = bulk.SendAllMemos(rig.clinic.DatabaseFolder());
     const std::vector<int> progress = rig.progress;
@@ -574,7 +577,7 @@ TEST(PatientPublish, BatchCutMidwayIsRetriedWithoutWritingOrCountingTwice) {
     db.Exec("CREATE TRIGGER counted_insert AFTER INSERT ON patient_infos FOR EACH ROW "
             "INSERT INTO writes VALUES('insert')");
 
-    BulkSend bulk(rig.agent.web, rig.agent.log, rig.Hooks());
+    BulkSend bulk(rig.agent.settings, rig.agent.web, rig.agent.log, rig.Hooks());
     int pumps = 0;
     rig.onPump = [&] {
         // The batch's look, then its UPDATE; the connection goes before its INSERT.

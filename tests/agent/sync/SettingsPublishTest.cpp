@@ -11,7 +11,7 @@
 #include "TempDir.h"
 #include "WebDb.h"
 #include "WebDbValues.h"
-#include "agent/core/AgentSettings.h"
+#include "agent/core/ClinicSettings.h"
 #include "agent/core/WebSchema.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/SettingsPublish.h"
@@ -30,14 +30,12 @@ namespace {
 // a fresh web database brought up to the current schema.
 struct Clinic {
     explicit Clinic(LocalDateTime now = {2024, 1, 20, 10, 0, 0, 0}) : clock(now) {
-        setenv("CORVANE_HOME", home.Path().c_str(), 1);
         std::filesystem::create_directories(db);
         platform::WriteProfileString(home.File("PelmoV3.ini"), "GLOBAL", "DATABASE", db);
         std::string err;
         EXPECT_EQ(PelmoSchema::Create(db, err), 0) << err;
-        AgentSettings::SetProfileFile("");
         EXPECT_TRUE(session.OpenWebConnection());
-        EXPECT_TRUE(UpgradeWebSchema(session.Database(), AgentSettings::ProfileFile()));
+        EXPECT_TRUE(UpgradeWebSchema(session.Database(), settings.ProfileFile()));
         tables = std::make_unique<LocalTables>(db);
         NewLog();
     }
@@ -49,6 +47,7 @@ struct Clinic {
         ctx = std::make_unique<SyncContext>(SyncContext{.web = session,
                                                         .log = *log,
                                                         .clock = clock,
+                                                        .settings = settings,
                                                         .state = state,
                                                         .tables = *tables,
                                                         .databaseFolder = db,
@@ -135,6 +134,7 @@ struct Clinic {
     std::string Text(const std::string& sql) const { return Scalar(sql).value_or("<NULL>"); }
 
     TempDir home;
+    ClinicSettings settings{home.File("PelmoV3.ini")};
     std::string db = home.Path() + "db/";
     WebDb web;
     WebSession session{WebDbValues(web)};
@@ -543,7 +543,7 @@ TEST(SettingsPublish, ThroughRealCyclesInTheirOrderAndTheTriggerFile) {
     c.Set("COMMON", "HIDDEN_APPOTYPES", "10,11");
 
     c.session.Close();
-    SyncCycle cycle(c.session, *c.log, c.clock, c.state);
+    SyncCycle cycle(c.settings, c.session, *c.log, c.clock, c.state);
     std::vector<std::string> steps;
     cycle.SetStepObserver([&steps](const std::string& name) {
         if (name.rfind("Publish", 0) == 0)

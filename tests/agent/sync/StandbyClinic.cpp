@@ -5,7 +5,6 @@
 
 #include "RecordText.h"
 #include "WebDbValues.h"
-#include "agent/core/AgentSettings.h"
 #include "agent/core/WebSchema.h"
 #include "platform/Cp932.h"
 #include "platform/Profile.h"
@@ -17,10 +16,9 @@ std::string Utf8Field(const char* field, std::size_t n) {
 }
 
 StandbyClinic::StandbyClinic() : m_db(m_clinic.DatabaseFolder()), m_session(WebDbValues(m_web)) {
-    AgentSettings::SetProfileFile(m_db + "Apposync.ini");
     if (!m_session.OpenWebConnection())
         ADD_FAILURE() << "cannot open the web session";
-    EXPECT_TRUE(UpgradeWebSchema(m_session.Database(), AgentSettings::ProfileFile()));
+    EXPECT_TRUE(UpgradeWebSchema(m_session.Database(), m_settings.ProfileFile()));
     m_tables = std::make_unique<LocalTables>(m_db);
     FreshLog();
 }
@@ -29,7 +27,6 @@ StandbyClinic::~StandbyClinic() {
     m_ctx.reset();
     m_tables.reset();
     m_session.Close();
-    AgentSettings::SetProfileFile("");
 }
 
 void StandbyClinic::FreshLog() {
@@ -37,17 +34,14 @@ void StandbyClinic::FreshLog() {
     m_log->SetDatabaseFolder(m_db);
     m_log->AddListener(
         [this](const std::string& line, bool) { m_lines.push_back(platform::Cp932ToUtf8(line)); });
-    m_ctx = std::make_unique<SyncContext>(SyncContext{m_session,
-                                                      *m_log,
-                                                      clock,
-                                                      m_state,
-                                                      *m_tables,
-                                                      m_db,
-                                                      m_db + "EntryToWeb/",
-                                                      "",
-                                                      {},
-                                                      0,
-                                                      false});
+    m_ctx = std::make_unique<SyncContext>(SyncContext{.web = m_session,
+                                                      .log = *m_log,
+                                                      .clock = clock,
+                                                      .settings = m_settings,
+                                                      .state = m_state,
+                                                      .tables = *m_tables,
+                                                      .databaseFolder = m_db,
+                                                      .entryFolder = m_db + "EntryToWeb/"});
     m_lines.clear();
 }
 

@@ -34,8 +34,15 @@ public:
     // The same context on other local tables (for a book that cannot be read).
     SyncContext CtxWith(LocalTables& tables) {
         const SyncContext& c = *m_ctx;
-        return SyncContext{c.web,         c.log,        c.clock, c.state, tables, c.databaseFolder,
-                           c.entryFolder, c.clinicCode, {},      0,       false};
+        return SyncContext{.web = c.web,
+                           .log = c.log,
+                           .clock = c.clock,
+                           .settings = c.settings,
+                           .state = c.state,
+                           .tables = tables,
+                           .databaseFolder = c.databaseFolder,
+                           .entryFolder = c.entryFolder,
+                           .clinicCode = c.clinicCode};
     }
     // A new log, as after a restart of the agent (the old one's repeat filter is gone).
     void FreshLog();
@@ -68,6 +75,8 @@ public:
 private:
     ClinicFolder m_clinic;
     std::string m_db;
+    // No product settings file: the agent file in the database folder is read directly.
+    ClinicSettings m_settings{m_clinic.Root() + "PelmoV3.ini", m_db + "Apposync.ini"};
     WebDb m_web;
     WebSession m_session;
     EngineState m_state;

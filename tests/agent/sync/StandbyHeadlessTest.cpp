@@ -43,7 +43,7 @@ TEST(StandbyHeadless, BookingAndConfirmationLandInOneCycle) {
     EngineState state;
     WebSession web(WebDbValues(db));
     std::ostringstream out;
-    HeadlessRunner runner(web, log, clock, state, out);
+    HeadlessRunner runner(clinic.Settings(), web, log, clock, state, out);
     EXPECT_EQ(runner.Run(true), 0);
 
     const std::string firstKey =

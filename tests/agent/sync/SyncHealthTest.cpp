@@ -184,13 +184,13 @@ TEST(HealthThresholds, ComeFromTheProfileWithDefaultsForMissingOrBadValues) {
     EXPECT_EQ(t.errorUnsynced, minutes(HealthThresholds::kMaxMinutes));
 
     TestClinic clinic;
-    t = HealthThresholds::Read();
+    t = HealthThresholds::Read(clinic.Settings());
     EXPECT_EQ(t.WarnMinutes(), 5);
     EXPECT_EQ(t.ErrorMinutes(), 10);
     const std::string ini = clinic.DatabaseFolder() + "Apposync.ini";
     platform::WriteProfileString(ini, "HEALTH", "WARN_MINUTES", "2");
     platform::WriteProfileString(ini, "HEALTH", "ERROR_MINUTES", "4");
-    t = HealthThresholds::Read();
+    t = HealthThresholds::Read(clinic.Settings());
     EXPECT_EQ(t.warnEntryAge, minutes(2));
     EXPECT_EQ(t.errorUnsynced, minutes(4));
     EXPECT_EQ(t.errorEntryAge, minutes(12));

@@ -19,21 +19,30 @@
 
 using platform::J;
 
-TestClinic::TestClinic() : m_db(m_clinic.DatabaseFolder()) {
+TestClinic::TestClinic(ProcessHome home) : m_db(m_clinic.DatabaseFolder()) {
+    platform::WriteProfileString(m_clinic.Root() + "PelmoV3.ini", "GLOBAL", "DATABASE", m_db);
+    if (home == ProcessHome::Leave)
+        return;
+    m_tookHome = true;
     if (const char* h = std::getenv("CORVANE_HOME")) {
         m_hadHome = true;
         m_oldHome = h;
     }
     setenv("CORVANE_HOME", m_clinic.Root().c_str(), 1);
-    platform::WriteProfileString(m_clinic.Root() + "PelmoV3.ini", "GLOBAL", "DATABASE", m_db);
     AgentSettings::SetProfileFile("");
 }
 
 TestClinic::~TestClinic() {
+    if (!m_tookHome)
+        return;
     if (m_hadHome)
         setenv("CORVANE_HOME", m_oldHome.c_str(), 1);
     else
         unsetenv("CORVANE_HOME");
+}
+
+ClinicSettings TestClinic::Settings() const {
+    return ClinicSettings(m_clinic.Root() + "PelmoV3.ini");
 }
 
 void TestClinic::SetCommon(const std::string& key, const std::string& value) const {

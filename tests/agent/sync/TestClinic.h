@@ -1,12 +1,14 @@
 #pragma once
-// A clinic for the engine tests: a program folder (CORVANE_HOME) with PelmoV3.ini naming a fresh
-// local database folder, "Apposync.ini" there as the profile file, record helpers and entry
-// files. Values are UTF-8 in the test source and stored as CP932.
+// A clinic for the engine tests: a program folder with PelmoV3.ini naming a fresh local database
+// folder, "Apposync.ini" there, record helpers and entry files. The engine is given Settings();
+// by default the clinic is also made the process's own (CORVANE_HOME and the profile file), as
+// the start-up and the dialogs need it. Values are UTF-8 in the test source and stored as CP932.
 #include <chrono>
 #include <string>
 
 #include "ClinicFolder.h"
 #include "RecordText.h"
+#include "agent/core/ClinicSettings.h"
 #include "outside/pelmodb/CReservationDB.h"
 
 struct TestReservation {
@@ -23,10 +25,16 @@ class WebDb;
 
 class TestClinic {
 public:
-    TestClinic();
+    // Take: the process's program folder is this clinic's until the clinic goes. Leave: the
+    // environment and the process's profile file are not touched.
+    enum class ProcessHome { Take, Leave };
+    explicit TestClinic(ProcessHome home = ProcessHome::Take);
     ~TestClinic();
 
     const std::string& DatabaseFolder() const { return m_db; }
+    // The clinic's settings (its PelmoV3.ini, Apposync.ini in its database folder), as the
+    // engine is given them.
+    ClinicSettings Settings() const;
     std::string EntryFolder() const { return m_db + "EntryToWeb/"; }
 
     // COMMON/<key> of Apposync.ini.
@@ -61,4 +69,5 @@ private:
     std::string m_db;
     std::string m_oldHome;
     bool m_hadHome = false;
+    bool m_tookHome = false;
 };

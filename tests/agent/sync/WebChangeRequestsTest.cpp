@@ -8,7 +8,7 @@
 #include "TempDir.h"
 #include "WebDb.h"
 #include "WebDbValues.h"
-#include "agent/core/AgentSettings.h"
+#include "agent/core/ClinicSettings.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/FindFreeSlot.h"
 #include "agent/sync/LocalTables.h"
@@ -46,10 +46,8 @@ struct LocalBook {
     LocalBook() {
         std::string err;
         EXPECT_EQ(PelmoSchema::Create(dir.Path(), err), 0) << err;
-        AgentSettings::SetProfileFile(dir.File("Apposync.ini"));
         table.SetAssociatedDB(nullptr);
     }
-    ~LocalBook() { AgentSettings::SetProfileFile(""); }
 
     void Add(const Res& r) {
         table.ClearRecord();
@@ -72,6 +70,7 @@ struct LocalBook {
     }
 
     TempDir dir;
+    ClinicSettings settings{dir.File("PelmoV3.ini"), dir.File("Apposync.ini")};
     CReservationDB table{dir.Path(), 1};
 };
 
@@ -168,11 +167,11 @@ struct Exchange {
     }
     void Settings(const std::string& type, const std::string& changeOk, const std::string& unit,
                   const std::string& doctor, int unitType) {
-        AgentSettings::Set(settingkeys::kPendingType, type);
-        AgentSettings::Set(settingkeys::kPendingChangeOk, changeOk);
-        AgentSettings::Set(settingkeys::kPendingTypeUnit, unit);
-        AgentSettings::Set(settingkeys::kPendingTypeDoctor, doctor);
-        AgentSettings::Set(settingkeys::kUnitType, unitType);
+        book.settings.Set(settingkeys::kPendingType, type);
+        book.settings.Set(settingkeys::kPendingChangeOk, changeOk);
+        book.settings.Set(settingkeys::kPendingTypeUnit, unit);
+        book.settings.Set(settingkeys::kPendingTypeDoctor, doctor);
+        book.settings.Set(settingkeys::kUnitType, unitType);
     }
     // A waiting web request for the reservation key.
     void Request(const std::string& key, const std::string& date, const std::string& start,
@@ -184,7 +183,13 @@ struct Exchange {
     }
     void Run() {
         LocalTables tables(book.dir.Path());
-        SyncContext ctx{session, log, clock, state, tables, book.dir.Path(), "", "", {}, 0, false};
+        SyncContext ctx{.web = session,
+                        .log = log,
+                        .clock = clock,
+                        .settings = book.settings,
+                        .state = state,
+                        .tables = tables,
+                        .databaseFolder = book.dir.Path()};
         ProcessWebChangeRequests(ctx);
     }
     std::string Col(const std::string& sql) { return web.Scalar(sql).value_or("NULL"); }
