@@ -19,7 +19,6 @@
 #include "WebDb.h"
 #include "WebDbValues.h"
 #include "agent/core/ClinicSettings.h"
-#include "agent/core/SystemClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/BulkSend.h"
 #include "agent/sync/OperationLog.h"
@@ -30,6 +29,7 @@
 #include "platform/Cp932.h"
 #include "platform/FileOps.h"
 #include "platform/Profile.h"
+#include "platform/SystemClock.h"
 
 namespace {
 
@@ -163,7 +163,7 @@ int main(int argc, char** argv) {
                 values.port = relay->Port();
             }
             WebSession web(values);
-            OperationLog log(SystemClock::Instance(), {});
+            OperationLog log(platform::SystemClock::Instance(), {});
             int sent = 0;
             const bool sample = !batched && delay > 0;
             BulkSend::Hooks hooks;

@@ -37,7 +37,6 @@
 #include "WebDb.h"
 #include "WebDbValues.h"
 #include "agent/core/ClinicSettings.h"
-#include "agent/core/SystemClock.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/HealthMonitor.h"
 #include "agent/sync/HealthStatusFile.h"
@@ -50,6 +49,7 @@
 #include "platform/Cp932.h"
 #include "platform/FileOps.h"
 #include "platform/Profile.h"
+#include "platform/SystemClock.h"
 
 namespace {
 
@@ -246,10 +246,10 @@ EntryFigures EntryCycle(int files, const DelayRelay* relay) {
         values.host = "127.0.0.1";
         values.port = relay->Port();
     }
-    OperationLog log(SystemClock::Instance(), {});
+    OperationLog log(platform::SystemClock::Instance(), {});
     EngineState state;
     WebSession session(values);
-    SyncCycle cycle(clinic.settings, session, log, SystemClock::Instance(), state);
+    SyncCycle cycle(clinic.settings, session, log, platform::SystemClock::Instance(), state);
     if (!cycle.Run().completed) // brings the schema up
         throw std::runtime_error("first cycle did not complete");
     const std::string own = web.Scalar("SELECT CONNECTION_ID()").value_or("0");
@@ -327,10 +327,10 @@ int main(int argc, char** argv) {
         // P2: idle cycles.
         Clinic clinic(1);
         WebDb web;
-        OperationLog log(SystemClock::Instance(), {});
+        OperationLog log(platform::SystemClock::Instance(), {});
         EngineState state;
         WebSession session(WebDbValues(web));
-        SyncCycle cycle(clinic.settings, session, log, SystemClock::Instance(), state);
+        SyncCycle cycle(clinic.settings, session, log, platform::SystemClock::Instance(), state);
         if (!cycle.Run().completed)
             throw std::runtime_error("first cycle did not complete");
 

@@ -7,8 +7,8 @@
 #include "CPatientDB.h"
 #include "CPelmoDBSys.h"
 #include "CReservationDB.h"
-#include "Clock.h"
 #include "DisplayState.h"
+#include "FakeClock.h"
 #include "KioskController.h"
 #include "KioskSettings.h"
 #include "ReservationLookup.h"
@@ -34,12 +34,6 @@ const char* const kDates[kReservationsPerPatient] = {"20240426", "20240427", "20
                                                      "20240430", "20240501", "20240502", "20240503",
                                                      "20240504", "20240505"};
 constexpr int kToday = 5; // index of 2024-05-01
-
-class BenchClock : public Clock {
-public:
-    LocalTime Now() const override { return m_now; }
-    LocalTime m_now{2024, 5, 1, 9, 0, 0};
-};
 
 template <std::size_t N> void Put(char (&dst)[N], const std::string& src) {
     std::memset(dst, 0, N);
@@ -132,7 +126,8 @@ int main(int argc, char** argv) {
 
     KioskSettings settings;
     settings.Apply(folder, true);
-    BenchClock clock;
+    FakeClock clock{{2024, 5, 1, 9, 0, 0}};
+    const platform::Clock::TimePoint morning = clock.Now();
     KioskController ctrl(clock, settings);
     std::mt19937 rng(11);
     std::uniform_int_distribution<int> pick(1, kPatients + kPatients / 100); // 1% unknown
@@ -140,9 +135,8 @@ int main(int argc, char** argv) {
 
     auto t0 = std::chrono::steady_clock::now();
     for (int i = 0; i < kScans; ++i) {
-        clock.m_now.second = i % 60; // new second, and a new minute every 60 scans
-        clock.m_now.minute = (i / 60) % 60;
-        clock.m_now.hour = 9 + i / 3600;
+        // A new second, and a new minute every 60 scans.
+        clock.SetInstant(morning + std::chrono::seconds(i));
         for (char c : Key10(pick(rng)))
             ctrl.OnKeyDown(KioskController::kKeyDigit0 + (c - '0'));
         ++states[ctrl.GetDisplayState()];
@@ -158,9 +152,10 @@ int main(int argc, char** argv) {
         std::printf("  state %d: %d scans\n", state, n);
 
     // The two parts of a scan on their own: the database lookup, and the visit file.
+    const LocalTime last = LocalTime::At(clock.Now());
     t0 = std::chrono::steady_clock::now();
     for (int i = 0; i < kScans; ++i)
-        ReservationLookup::Run(folder, Key10(pick(rng)), clock.m_now);
+        ReservationLookup::Run(folder, Key10(pick(rng)), last);
     us = std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - t0).count() /
          kScans;
     std::printf("  lookup alone: %.1f us per scan\n", us);

@@ -194,6 +194,11 @@ std::tm ToClinicTime(std::time_t instant) {
     return fields;
 }
 
+std::tm ToClinicTime(std::chrono::system_clock::time_point instant) {
+    const auto seconds = std::chrono::floor<std::chrono::seconds>(instant);
+    return ToClinicTime(static_cast<std::time_t>(seconds.time_since_epoch().count()));
+}
+
 std::time_t FromClinicTime(std::tm& fields) {
     fields.tm_isdst = -1;
     return std::mktime(&fields);

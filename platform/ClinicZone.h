@@ -7,6 +7,7 @@
 // process, so the C library's local-time functions and the conversions below agree.
 // ToClinicTime / FromClinicTime are the one way the suite turns an instant into local fields and
 // back.
+#include <chrono>
 #include <ctime>
 #include <string>
 
@@ -64,6 +65,8 @@ const ClinicZoneChoice& StartZoneChoice();
 
 // Local fields of an instant in the clinic's zone.
 std::tm ToClinicTime(std::time_t instant);
+// The same for a clock's instant, to the whole second below it.
+std::tm ToClinicTime(std::chrono::system_clock::time_point instant);
 
 // The instant of local fields in the clinic's zone. `fields` is normalised in place like
 // mktime (2024-02-30 becomes 2024-03-01, day 0 the last day of the month before); tm_isdst is

@@ -3,7 +3,7 @@
 #include "agent/sync/SyncCycle.h"
 
 AgentCycle::AgentCycle(const ClinicSettings& settings, WebSession& web, OperationLog& log,
-                       const IClock& clock, EngineState& state, HealthMonitor* health)
+                       const platform::Clock& clock, EngineState& state, HealthMonitor* health)
     : m_settings(settings), m_web(web), m_log(log), m_clock(clock), m_state(state),
       m_health(health) {}
 

@@ -2,11 +2,11 @@
 // One synchronisation cycle as the main window runs it: the engine's cycle, which logs a failed
 // connect itself (category 8, host, port and the driver's text).
 #include "agent/core/ClinicSettings.h"
-#include "agent/core/IClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/HealthMonitor.h"
 #include "agent/sync/OperationLog.h"
+#include "platform/Clock.h"
 
 class AgentCycle {
 public:
@@ -17,7 +17,7 @@ public:
 
     // All must outlive the cycle. health: told about the cycle (may be null).
     AgentCycle(const ClinicSettings& settings, WebSession& web, OperationLog& log,
-               const IClock& clock, EngineState& state, HealthMonitor* health = nullptr);
+               const platform::Clock& clock, EngineState& state, HealthMonitor* health = nullptr);
 
     // Never throws a database error: each is logged.
     Outcome Run();
@@ -26,7 +26,7 @@ private:
     const ClinicSettings m_settings; // a copy: two file names
     WebSession& m_web;
     OperationLog& m_log;
-    const IClock& m_clock;
+    const platform::Clock& m_clock;
     EngineState& m_state;
     HealthMonitor* m_health;
 };

@@ -3,12 +3,12 @@
 #include "agent/app/CApposyncApp.h"
 #include "agent/app/StartMode.h"
 #include "agent/core/AgentSettings.h"
-#include "agent/core/SystemClock.h"
 #include "agent/sync/ClinicZoneLines.h"
 #include "agent/sync/HeadlessRunner.h"
 #include "agent/sync/HealthStatusFile.h"
 #include "agent/sync/IWebLogTable.h"
 #include "platform/Cp932.h"
+#include "platform/SystemClock.h"
 
 #include <csignal>
 #include <ostream>
@@ -52,7 +52,7 @@ int HeadlessStart::Run(bool once, std::ostream& out, std::ostream& err) {
     }
     app.LoadSettings();
 
-    const SystemClock& clock = SystemClock::Instance();
+    const platform::SystemClock& clock = platform::SystemClock::Instance();
     OperationLog log(clock, LocalWebLogTables());
     log.SetDatabaseFolder(app.DatabaseFolder());
     log.SetLostConnectionHandler([&app] { app.Web().RaiseReconnect(); });

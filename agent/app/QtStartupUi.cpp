@@ -6,7 +6,6 @@
 #include "agent/app/CApposyncDlg.h"
 #include "agent/app/StartMode.h"
 #include "agent/core/AgentSettings.h"
-#include "agent/core/SystemClock.h"
 #include "agent/dialogs/NoticeDialogs.h"
 #include "agent/dialogs/ReviewModes.h"
 #include "agent/dialogs/SettingModes.h"
@@ -16,6 +15,7 @@
 #include "agent/sync/HealthStatusFile.h"
 #include "agent/sync/IWebLogTable.h"
 #include "agent/sync/OperationLog.h"
+#include "platform/SystemClock.h"
 #include "platform/qt/ActivationServer.h"
 #include "platform/qt/QtText.h"
 #include "platform/qt/WindowPlacement.h"
@@ -61,7 +61,7 @@ int QtStartupUi::RunDialog(CApposyncApp& app, int mode, const std::string& key) 
         return 2;
     }
 
-    const SystemClock& clock = SystemClock::Instance();
+    const platform::SystemClock& clock = platform::SystemClock::Instance();
     OperationLog log(clock, LocalWebLogTables());
     log.SetDatabaseFolder(app.DatabaseFolder());
     log.SetLostConnectionHandler([&app] { app.Web().RaiseReconnect(); });

@@ -7,7 +7,7 @@
 #include "outside/tools/CTools.h"
 #include "platform/Cp932.h"
 
-int StatusCommand::Run(std::ostream& out, const IClock& clock) {
+int StatusCommand::Run(std::ostream& out, const platform::Clock& clock) {
     const std::string folder = AgentSettings::DatabaseFolder();
     if (folder.empty()) {
         out << "APPOSYNC UNKNOWN - データベースフォルダが設定されていません（"

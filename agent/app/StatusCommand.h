@@ -7,10 +7,10 @@
 // it runs beside the agent.
 #include <iosfwd>
 
-#include "agent/core/IClock.h"
+#include "platform/Clock.h"
 
 class StatusCommand {
 public:
     // Prints the line (UTF-8) to out and returns the exit status.
-    static int Run(std::ostream& out, const IClock& clock);
+    static int Run(std::ostream& out, const platform::Clock& clock);
 };

@@ -6,10 +6,10 @@
 #include "agent/app/QtStartupUi.h"
 #include "agent/app/StartMode.h"
 #include "agent/app/StatusCommand.h"
-#include "agent/core/SystemClock.h"
 #include "outside/tools/CTools.h"
 #include "platform/ClinicZone.h"
 #include "platform/Cp932.h"
+#include "platform/SystemClock.h"
 #include "platform/qt/SuiteFont.h"
 
 #include <QApplication>
@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const auto headless = HeadlessStart::Parse(args);
     if (headless.status)
-        return StatusCommand::Run(std::cout, SystemClock::Instance());
+        return StatusCommand::Run(std::cout, platform::SystemClock::Instance());
     if (headless.bulk)
         return HeadlessStart::RunBulk(*headless.bulk, std::cout, std::cerr, isatty(STDOUT_FILENO));
     if (headless.headless)

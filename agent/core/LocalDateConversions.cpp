@@ -54,14 +54,14 @@ std::optional<LocalDateTime> TimeValueFromText(const std::string& hhmm) {
     return t;
 }
 
-bool IsTodayOrLater(const std::string& yyyymmdd, const IClock& clock) {
+bool IsTodayOrLater(const std::string& yyyymmdd, const platform::Clock& clock) {
     static const std::string pad = "99991231";
     std::string s = yyyymmdd.substr(0, 8);
     s += pad.substr(s.size());
     auto d = FromEight(s);
     if (!d)
         return false;
-    LocalDateTime now = clock.LocalNow();
+    LocalDateTime now = LocalNow(clock);
     // Both sides are whole days, so "within half a second" is plain equality of the dates.
     if (d->year != now.year)
         return d->year > now.year;
@@ -70,8 +70,8 @@ bool IsTodayOrLater(const std::string& yyyymmdd, const IClock& clock) {
     return d->day >= now.day;
 }
 
-std::string TodayYmd(const IClock& clock) {
-    const LocalDateTime now = clock.LocalNow();
+std::string TodayYmd(const platform::Clock& clock) {
+    const LocalDateTime now = LocalNow(clock);
     char buf[16];
     std::snprintf(buf, sizeof buf, "%04d%02d%02d", now.year % 10000, now.month % 100,
                   now.day % 100);

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "agent/core/IClock.h"
 #include "agent/core/LocalDateTime.h"
+#include "platform/Clock.h"
 
 // YYYYMMDD at 00:00:00; a shorter text is padded with "0" digits, so a missing day gives no
 // value. nullopt for anything that is not a real calendar date.
@@ -13,6 +13,6 @@ std::optional<LocalDateTime> DateValueFromText(const std::string& yyyymmdd);
 std::optional<LocalDateTime> TimeValueFromText(const std::string& hhmm);
 // The text padded with the digits of "99991231" to eight is today or a later date (false when
 // the padded text is no calendar date).
-bool IsTodayOrLater(const std::string& yyyymmdd, const IClock& clock);
+bool IsTodayOrLater(const std::string& yyyymmdd, const platform::Clock& clock);
 // YYYYMMDD of the clock's local date.
-std::string TodayYmd(const IClock& clock);
+std::string TodayYmd(const platform::Clock& clock);

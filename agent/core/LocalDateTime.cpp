@@ -36,3 +36,7 @@ std::chrono::system_clock::time_point LocalDateTime::ToTimePoint() const {
     std::time_t secs = platform::FromClinicTime(tm);
     return std::chrono::system_clock::from_time_t(secs) + std::chrono::milliseconds(millisecond);
 }
+
+LocalDateTime LocalNow(const platform::Clock& clock) {
+    return LocalDateTime::From(clock.Now());
+}

@@ -2,6 +2,8 @@
 // A broken-down local date and time, as the programs print and compare it.
 #include <chrono>
 
+#include "platform/Clock.h"
+
 struct LocalDateTime {
     int year = 0;
     int month = 0; // 1..12
@@ -18,3 +20,6 @@ struct LocalDateTime {
 
     bool operator==(const LocalDateTime&) const = default;
 };
+
+// The clock's current local time in the clinic's zone, with milliseconds.
+LocalDateTime LocalNow(const platform::Clock& clock);

@@ -2,9 +2,9 @@
 
 #include <cstdio>
 
-#include "agent/core/SystemClock.h"
 #include "platform/Cp932.h"
 #include "platform/FormatNumbers.h"
+#include "platform/SystemClock.h"
 
 using platform::FormatNumbers;
 
@@ -111,8 +111,9 @@ std::string SqlDateTime(const std::string& yyyymmdd, const std::string& hhmm) {
     return "'" + d + " " + t + "'";
 }
 
-std::string SqlDateTimeValue(const std::optional<LocalDateTime>& value, const IClock& clock) {
-    LocalDateTime v = value ? *value : clock.LocalNow();
+std::string SqlDateTimeValue(const std::optional<LocalDateTime>& value,
+                             const platform::Clock& clock) {
+    LocalDateTime v = value ? *value : LocalNow(clock);
     char buf[64];
     std::snprintf(buf, sizeof buf, "'%04d-%02d-%02d %02d:%02d:%02d'", v.year, v.month, v.day,
                   v.hour, v.minute, v.second);
@@ -120,7 +121,7 @@ std::string SqlDateTimeValue(const std::optional<LocalDateTime>& value, const IC
 }
 
 std::string SqlDateTimeValue(const std::optional<LocalDateTime>& value) {
-    return SqlDateTimeValue(value, SystemClock::Instance());
+    return SqlDateTimeValue(value, platform::SystemClock::Instance());
 }
 
 std::string DateText(const std::string& yyyymmdd) {

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "agent/core/IClock.h"
 #include "agent/core/LocalDateTime.h"
+#include "platform/Clock.h"
 
 // YYYYMMDD: exactly 8 digits, year 1000..9999, month 1..12, day 1..31 (not checked against the
 // month's length).
@@ -27,7 +27,8 @@ std::string SqlTime(const std::string& hhmm);
 // 'YYYY-MM-DD HH:MM:00'; an invalid or empty time gives 00:00:00, an invalid date NULL.
 std::string SqlDateTime(const std::string& yyyymmdd, const std::string& hhmm);
 // 'YYYY-MM-DD HH:MM:SS' of the value; without a value, of the clock's current local time.
-std::string SqlDateTimeValue(const std::optional<LocalDateTime>& value, const IClock& clock);
+std::string SqlDateTimeValue(const std::optional<LocalDateTime>& value,
+                             const platform::Clock& clock);
 std::string SqlDateTimeValue(const std::optional<LocalDateTime>& value);
 
 // YYYY-MM-DD or empty.

@@ -96,7 +96,7 @@ QLabel* MakeStatusLine() {
 } // namespace
 
 CCheckReservation::CCheckReservation(WebSession& web, const std::string& databaseFolder,
-                                     const IClock& clock, QWidget* parent)
+                                     const platform::Clock& clock, QWidget* parent)
     : QDialog(parent), m_review(web, databaseFolder, clock) {
     setWindowTitle(U("予約の重複エラー"));
     setWindowFlag(Qt::WindowStaysOnTopHint, true);

@@ -12,7 +12,9 @@
 
 #include "agent/dialogs/WebRequestReview.h"
 
-class IClock;
+namespace platform {
+class Clock;
+}
 class QLabel;
 class QPushButton;
 class QTableWidget;
@@ -31,8 +33,8 @@ public:
     };
 
     // Loads both lists at once. web, clock and the folder's database must outlive the window.
-    CCheckReservation(WebSession& web, const std::string& databaseFolder, const IClock& clock,
-                      QWidget* parent = nullptr);
+    CCheckReservation(WebSession& web, const std::string& databaseFolder,
+                      const platform::Clock& clock, QWidget* parent = nullptr);
     ~CCheckReservation() override;
 
     // The delete confirmation (CP932 question); default: a message box with OK and Cancel, and

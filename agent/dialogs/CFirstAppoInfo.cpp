@@ -34,8 +34,8 @@ const Field kFields[] = {
 
 } // namespace
 
-CFirstAppoInfo::CFirstAppoInfo(WebSession& web, const std::string& key, const IClock& clock,
-                               QWidget* parent)
+CFirstAppoInfo::CFirstAppoInfo(WebSession& web, const std::string& key,
+                               const platform::Clock& clock, QWidget* parent)
     : QDialog(parent) {
     setWindowTitle(U("Web予約の詳細"));
     setWindowFlag(Qt::WindowStaysOnTopHint, true);

@@ -8,7 +8,9 @@
 
 #include "agent/dialogs/FirstAppoDetails.h"
 
-class IClock;
+namespace platform {
+class Clock;
+}
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -34,7 +36,7 @@ public:
 
     // key: the "KEY=" argument as given; the booking is read at once. web and clock must
     // outlive the window.
-    CFirstAppoInfo(WebSession& web, const std::string& key, const IClock& clock,
+    CFirstAppoInfo(WebSession& web, const std::string& key, const platform::Clock& clock,
                    QWidget* parent = nullptr);
 
     // The text of a field (UTF-16, as shown).

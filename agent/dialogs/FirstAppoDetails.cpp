@@ -8,12 +8,12 @@
 #include "agent/core/CDBException.h"
 #include "agent/core/CRecordset.h"
 #include "agent/core/FieldText.h"
-#include "agent/core/IClock.h"
 #include "agent/core/LocalDateConversions.h"
 #include "agent/core/SqlLiterals.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/WebValueText.h"
 #include "outside/tools/CTools.h"
+#include "platform/Clock.h"
 #include "platform/Cp932.h"
 
 using platform::J;
@@ -59,7 +59,7 @@ std::string FirstAppoDetails::PageTitle(int page) {
 }
 
 FirstAppoDetails::Load FirstAppoDetails::Read(WebSession& web, const std::string& argument,
-                                              const IClock& clock) {
+                                              const platform::Clock& clock) {
     Load load;
     const std::string key = ReservationKey(argument);
     if (key.empty())

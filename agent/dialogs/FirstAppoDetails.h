@@ -5,7 +5,9 @@
 
 #include "agent/dialogs/ReviewOutcome.h"
 
-class IClock;
+namespace platform {
+class Clock;
+}
 class WebSession;
 
 class FirstAppoDetails {
@@ -32,7 +34,7 @@ public:
     // reservation key, the key sent as a quoted text literal. The page titles come from the
     // process's profile file. A key that is not a reservation key gives empty fields, Ok, without
     // touching the web database. The connection is closed again afterwards.
-    static Load Read(WebSession& web, const std::string& argument, const IClock& clock);
+    static Load Read(WebSession& web, const std::string& argument, const platform::Clock& clock);
 
     // The title of booking page `page` (0 = first): TITLE, TITLE_1, ... of "FRIST_APPOINTMENTS";
     // "Web予約" when the key is missing.

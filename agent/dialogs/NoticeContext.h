@@ -6,14 +6,14 @@
 #include <functional>
 #include <string>
 
-#include "agent/core/IClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/OperationLog.h"
 #include "agent/sync/PatientDirectory.h"
+#include "platform/Clock.h"
 
 struct NoticeContext {
     WebSession& web;
-    const IClock& clock;
+    const platform::Clock& clock;
     std::string databaseFolder; // local database folder, ending in '/'
     PatientDirectory& directory;
     // The main window's operation log; null in the whole-process modes, which log nothing.

@@ -16,7 +16,7 @@ void PutDate(const std::string& date, bool& use, std::string& picker, const std:
 } // namespace
 
 NotificationEditor::NotificationEditor(bool individual, tagNotificationData notice,
-                                       const IClock& clock)
+                                       const platform::Clock& clock)
     : m_individual(individual), m_notice(std::move(notice)) {
     const std::string today = TodayYmd(clock);
     const bool copy = m_notice.id == tagNotificationData::kCopyId;

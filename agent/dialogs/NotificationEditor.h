@@ -4,8 +4,8 @@
 // confirmation question of OK, and the notice the form describes.
 #include <string>
 
-#include "agent/core/IClock.h"
 #include "agent/dialogs/tagNotificationData.h"
+#include "platform/Clock.h"
 
 class NotificationEditor {
 public:
@@ -32,7 +32,7 @@ public:
     };
 
     // individual: a notice to one patient (else to all patients); clock: today's date.
-    NotificationEditor(bool individual, tagNotificationData notice, const IClock& clock);
+    NotificationEditor(bool individual, tagNotificationData notice, const platform::Clock& clock);
 
     bool Individual() const { return m_individual; }
     // "お知らせ - 全体通知" or "お知らせ - 患者個別通知".

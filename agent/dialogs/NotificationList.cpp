@@ -39,8 +39,8 @@ NotificationList::NotificationList(NoticeContext& ctx) : m_store(ctx) {
     m_to = range.second;
 }
 
-std::pair<std::string, std::string> NotificationList::InitialRange(const IClock& clock) {
-    const LocalDateTime now = clock.LocalNow();
+std::pair<std::string, std::string> NotificationList::InitialRange(const platform::Clock& clock) {
+    const LocalDateTime now = LocalNow(clock);
     return {Ymd(now.year - 1, now.month, 1), Ymd(now.year, now.month, now.day)};
 }
 

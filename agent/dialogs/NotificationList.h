@@ -44,7 +44,7 @@ public:
     void SetSearchText(const std::string& text) { m_search = text; }
 
     // The range a new list starts with: the first day of this month one year back, and today.
-    static std::pair<std::string, std::string> InitialRange(const IClock& clock);
+    static std::pair<std::string, std::string> InitialRange(const platform::Clock& clock);
 
     // Opening: the all-patients mode with the initial range; loads the notices to all patients
     // and filters.

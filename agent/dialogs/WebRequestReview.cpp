@@ -6,7 +6,6 @@
 #include "agent/core/CDBException.h"
 #include "agent/core/CRecordset.h"
 #include "agent/core/FieldText.h"
-#include "agent/core/IClock.h"
 #include "agent/core/LocalDateConversions.h"
 #include "agent/core/SqlLiterals.h"
 #include "agent/core/WebSession.h"
@@ -16,6 +15,7 @@
 #include "outside/pelmodb/CPatientDB.h"
 #include "outside/pelmodb/CReservationDB.h"
 #include "outside/tools/CTools.h"
+#include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/RecordFields.h"
 
@@ -74,7 +74,8 @@ std::string WebRequestReview::DeleteRun::FailureLine() const {
     return std::to_string(failed) + J("件を削除できませんでした。");
 }
 
-WebRequestReview::WebRequestReview(WebSession& web, std::string databaseFolder, const IClock& clock)
+WebRequestReview::WebRequestReview(WebSession& web, std::string databaseFolder,
+                                   const platform::Clock& clock)
     : m_web(web), m_folder(std::move(databaseFolder)), m_clock(clock) {}
 
 WebRequestReview::Load<WebRequestReview::BookingRow> WebRequestReview::LoadWebBookings() {

@@ -12,7 +12,9 @@
 
 #include "agent/dialogs/ReviewOutcome.h"
 
-class IClock;
+namespace platform {
+class Clock;
+}
 class WebSession;
 
 class WebRequestReview {
@@ -48,7 +50,7 @@ public:
     };
 
     // databaseFolder: the local database folder (ending in '/'). All three must outlive this.
-    WebRequestReview(WebSession& web, std::string databaseFolder, const IClock& clock);
+    WebRequestReview(WebSession& web, std::string databaseFolder, const platform::Clock& clock);
 
     Load<BookingRow> LoadWebBookings();
     // A local lookup that fails (other than "not found") is reported as LocalFailed; the rows
@@ -65,5 +67,5 @@ private:
 
     WebSession& m_web;
     std::string m_folder;
-    const IClock& m_clock;
+    const platform::Clock& m_clock;
 };

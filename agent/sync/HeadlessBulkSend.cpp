@@ -3,7 +3,6 @@
 #include <csignal>
 
 #include "agent/core/ClinicSettings.h"
-#include "agent/core/SystemClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/BulkSend.h"
 #include "agent/sync/ClinicZoneLines.h"
@@ -11,6 +10,7 @@
 #include "agent/sync/IWebLogTable.h"
 #include "agent/sync/OperationLog.h"
 #include "platform/Cp932.h"
+#include "platform/SystemClock.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ int RunHeadlessBulkSend(const ClinicSettings& settings, WebSession& web, BulkKin
     sigaction(SIGTERM, &sa, nullptr);
 
     const std::string folder = settings.DatabaseFolder();
-    OperationLog log(SystemClock::Instance(), LocalWebLogTables());
+    OperationLog log(platform::SystemClock::Instance(), LocalWebLogTables());
     log.SetDatabaseFolder(folder);
     log.SetLostConnectionHandler([&web] { web.RaiseReconnect(); });
     bool progressShown = false; // a progress line without its line end is on the terminal

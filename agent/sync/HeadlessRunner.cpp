@@ -24,7 +24,7 @@ bool SleepUnlessStopped(std::chrono::milliseconds total) {
 } // namespace
 
 HeadlessRunner::HeadlessRunner(const ClinicSettings& settings, WebSession& web, OperationLog& log,
-                               const IClock& clock, EngineState& state, std::ostream& out,
+                               const platform::Clock& clock, EngineState& state, std::ostream& out,
                                Waiter waiter)
     : m_settings(settings), m_web(web), m_log(log), m_clock(clock), m_state(state),
       m_wait(std::move(waiter)) {

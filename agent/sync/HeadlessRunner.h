@@ -7,11 +7,11 @@
 #include <ostream>
 
 #include "agent/core/ClinicSettings.h"
-#include "agent/core/IClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/HealthMonitor.h"
 #include "agent/sync/OperationLog.h"
+#include "platform/Clock.h"
 
 class HeadlessRunner {
 public:
@@ -23,7 +23,8 @@ public:
     // Adds a listener to log that prints every line to out. Everything passed in must outlive
     // the runner. waiter: default sleeps in small slices and watches StopRequested().
     HeadlessRunner(const ClinicSettings& settings, WebSession& web, OperationLog& log,
-                   const IClock& clock, EngineState& state, std::ostream& out, Waiter waiter = {});
+                   const platform::Clock& clock, EngineState& state, std::ostream& out,
+                   Waiter waiter = {});
 
     // once: exactly one cycle; 0 when the local and the web database could both be opened, 1
     // otherwise. Else cycles until a stop is requested, each kPeriod after the end of the
@@ -41,7 +42,7 @@ private:
     const ClinicSettings m_settings; // a copy: two file names
     WebSession& m_web;
     OperationLog& m_log;
-    const IClock& m_clock;
+    const platform::Clock& m_clock;
     EngineState& m_state;
     Waiter m_wait;
     HealthMonitor* m_health = nullptr;

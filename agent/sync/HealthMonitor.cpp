@@ -4,7 +4,7 @@
 #include "platform/Cp932.h"
 
 HealthMonitor::HealthMonitor(OperationLog& log, WebSession& web, const EngineState& state,
-                             const IClock& clock, HealthThresholds thresholds,
+                             const platform::Clock& clock, HealthThresholds thresholds,
                              std::string statusFile, long pid)
     : m_log(log), m_web(web), m_state(state), m_clock(clock), m_health(clock, thresholds),
       m_statusFile(std::move(statusFile)), m_pid(pid), m_current(m_health.Evaluate()) {}

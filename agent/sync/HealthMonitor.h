@@ -13,12 +13,12 @@
 #include <optional>
 #include <string>
 
-#include "agent/core/IClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/OperationLog.h"
 #include "agent/sync/SyncCycle.h"
 #include "agent/sync/SyncHealth.h"
+#include "platform/Clock.h"
 
 class HealthMonitor {
 public:
@@ -29,8 +29,9 @@ public:
     // statusFile: where the health is written after a cycle (HealthStatusFile) when the state
     // changed or the last write is kStatusRewrite old; empty: not written. pid: the process
     // named in it.
-    HealthMonitor(OperationLog& log, WebSession& web, const EngineState& state, const IClock& clock,
-                  HealthThresholds thresholds, std::string statusFile = {}, long pid = 0);
+    HealthMonitor(OperationLog& log, WebSession& web, const EngineState& state,
+                  const platform::Clock& clock, HealthThresholds thresholds,
+                  std::string statusFile = {}, long pid = 0);
 
     // A change of state between two judgements.
     struct Change {
@@ -72,7 +73,7 @@ private:
     OperationLog& m_log;
     WebSession& m_web;
     const EngineState& m_state;
-    const IClock& m_clock;
+    const platform::Clock& m_clock;
     SyncHealth m_health;
     std::string m_statusFile;
     long m_pid;

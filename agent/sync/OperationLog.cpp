@@ -9,7 +9,7 @@
 #include "platform/Cp932.h"
 #include "platform/RecordFields.h"
 
-OperationLog::OperationLog(const IClock& clock, WebLogTableFactory factory)
+OperationLog::OperationLog(const platform::Clock& clock, WebLogTableFactory factory)
     : m_clock(clock), m_factory(std::move(factory)) {}
 
 std::string OperationLog::Label(int category) {
@@ -50,7 +50,7 @@ void OperationLog::WriteLog(int category, const std::string& text, const std::st
             m_recent.clear();
         m_recent.push_back(text);
 
-        const LocalDateTime now = m_clock.LocalNow();
+        const LocalDateTime now = LocalNow(m_clock);
         char stamp[64];
         std::snprintf(stamp, sizeof stamp, "%04d.%02d.%02d %02d:%02d:%02d.%03d", now.year,
                       now.month, now.day, now.hour, now.minute, now.second, now.millisecond);

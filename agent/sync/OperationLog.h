@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "agent/core/IClock.h"
+#include "agent/core/LocalDateTime.h"
 #include "agent/sync/IWebLogTable.h"
+#include "platform/Clock.h"
 
 class OperationLog {
 public:
@@ -32,7 +33,7 @@ public:
     static constexpr size_t kRecentLimit = 100;
 
     // factory may be empty: entries are then only shown. The clock must outlive the log.
-    OperationLog(const IClock& clock, WebLogTableFactory factory);
+    OperationLog(const platform::Clock& clock, WebLogTableFactory factory);
 
     // Folder of the local database (ending in '/'); the web-log table is opened there.
     void SetDatabaseFolder(std::string folder) { m_databaseFolder = std::move(folder); }
@@ -74,7 +75,7 @@ private:
     void Store(const std::string& label, const std::string& text, const std::string& reference,
                const LocalDateTime& now);
 
-    const IClock& m_clock;
+    const platform::Clock& m_clock;
     WebLogTableFactory m_factory;
     std::string m_databaseFolder;
     std::function<void()> m_onLost;

@@ -41,14 +41,14 @@ std::map<std::string, std::string> WebLogins(WebSession& web) {
 } // namespace
 
 tagPatientInfo PatientDirectory::MakeEntry(const tagPatient& patient, const tagPatient2& second,
-                                           const IClock& clock) {
+                                           const platform::Clock& clock) {
     tagPatientInfo e;
     e.key = RecText(patient.key);
     e.displayNo = RecText(patient.displayNo);
     e.name = RecText(patient.name);
     e.kana = RecText(patient.kana);
     e.birthday = RecText(patient.birthday);
-    LocalDateTime now = clock.LocalNow();
+    LocalDateTime now = LocalNow(clock);
     char today[16];
     std::snprintf(today, sizeof today, "%04d%02d%02d", now.year, now.month, now.day);
     int years = 0;
@@ -63,7 +63,7 @@ tagPatientInfo PatientDirectory::MakeEntry(const tagPatient& patient, const tagP
 }
 
 bool PatientDirectory::LoadPatientDirectory(WebSession& web, const std::string& databaseFolder,
-                                            const IClock& clock) {
+                                            const platform::Clock& clock) {
     if (!m_folder.empty() && m_folder == databaseFolder)
         return true;
     m_entries.clear();
@@ -94,7 +94,8 @@ bool PatientDirectory::LoadPatientDirectory(WebSession& web, const std::string& 
 }
 
 void PatientDirectory::UpdatePatientDirectoryEntry(const tagPatient& patient,
-                                                   const tagPatient2& second, const IClock& clock) {
+                                                   const tagPatient2& second,
+                                                   const platform::Clock& clock) {
     tagPatientInfo e = MakeEntry(patient, second, clock);
     auto it = m_entries.find(e.key);
     if (it != m_entries.end()) {

@@ -6,11 +6,11 @@
 #include <map>
 #include <string>
 
-#include "agent/core/IClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/tagPatientInfo.h"
 #include "outside/pelmodb/CPatientDB.h"
 #include "outside/pelmodb/CPatientDB2.h"
+#include "platform/Clock.h"
 
 class PatientDirectory {
 public:
@@ -21,12 +21,12 @@ public:
     // patient table could not be walked to its end (the directory then holds what was read and
     // the next call loads again).
     bool LoadPatientDirectory(WebSession& web, const std::string& databaseFolder,
-                              const IClock& clock);
+                              const platform::Clock& clock);
 
     // Puts the patient as just sent to the web into the directory (added or replaced), keeping
     // the login time the directory knows for that key.
     void UpdatePatientDirectoryEntry(const tagPatient& patient, const tagPatient2& second,
-                                     const IClock& clock);
+                                     const platform::Clock& clock);
 
     const std::map<std::string, tagPatientInfo>& Entries() const { return m_entries; }
     // The folder the directory is loaded for; empty when it is not loaded.
@@ -34,7 +34,7 @@ public:
 
     // The entry of a patient record (login time empty).
     static tagPatientInfo MakeEntry(const tagPatient& patient, const tagPatient2& second,
-                                    const IClock& clock);
+                                    const platform::Clock& clock);
 
 private:
     std::map<std::string, tagPatientInfo> m_entries;

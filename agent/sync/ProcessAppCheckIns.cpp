@@ -63,8 +63,8 @@ int MakeSale(SyncContext& ctx) {
     return CPelmoSubTools::ReservationToSale(nullptr, &res);
 }
 
-std::string Today(const IClock& clock) {
-    const LocalDateTime now = clock.LocalNow();
+std::string Today(const platform::Clock& clock) {
+    const LocalDateTime now = LocalNow(clock);
     return FormatNumbers("%04d%02d%02d", now.year, now.month, now.day);
 }
 

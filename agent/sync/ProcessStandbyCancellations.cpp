@@ -51,7 +51,7 @@ std::string NewStandbyEntry(SyncContext& ctx, const tagReservation& r, const Can
     SetRecText(e.type, RecText(r.type));
     SetRecText(e.note, RecText(r.note));
     SetRecText(e.webUpdateDate, RecText(r.webUpdateDate));
-    const LocalDateTime now = ctx.clock.LocalNow();
+    const LocalDateTime now = LocalNow(ctx.clock);
     char today[16];
     std::snprintf(today, sizeof today, "%04d%02d%02d", now.year % 10000, now.month % 100,
                   now.day % 100);

@@ -73,8 +73,8 @@ PatientSnapshot TakeSnapshot(LocalTables& t, const tagReservation& rec) {
     return s;
 }
 
-long TodayNumber(const IClock& clock) {
-    const LocalDateTime now = clock.LocalNow();
+long TodayNumber(const platform::Clock& clock) {
+    const LocalDateTime now = LocalNow(clock);
     return now.year * 10000L + now.month * 100L + now.day;
 }
 
@@ -134,7 +134,7 @@ struct Publication {
 };
 
 // The reservation in the record buffer as a web row; reads its patient, unit and doctor.
-AppointmentRow ReadAppointment(LocalTables& t, const IClock& clock, int hidePaymant,
+AppointmentRow ReadAppointment(LocalTables& t, const platform::Clock& clock, int hidePaymant,
                                Publication& p) {
     const tagReservation& rec = t.reservation.m_rec;
     PatientSnapshot s = TakeSnapshot(t, rec);

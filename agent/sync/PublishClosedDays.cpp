@@ -91,7 +91,7 @@ YearResult PublishYear(SyncContext& ctx, int year, const std::string& path) {
 void PublishClosedDays(SyncContext& ctx) {
     if (ctx.databaseFolder.empty())
         return;
-    const LocalDateTime now = ctx.clock.LocalNow();
+    const LocalDateTime now = LocalNow(ctx.clock);
     const int firstYear = now.year;
     const int lastYear =
         std::min(BookingWindow::LastYear(ctx.settings.Get(keys::kLimitType),

@@ -11,7 +11,7 @@ using platform::J;
 namespace keys = settingkeys;
 
 void PublishHospitalInfo(SyncContext& ctx) {
-    const LocalDateTime now = ctx.clock.LocalNow();
+    const LocalDateTime now = LocalNow(ctx.clock);
 
     const std::string code = ctx.clinicCode;
     if (code.empty()) {

@@ -11,7 +11,7 @@ namespace {
 // True while the file may still be being written: modified within the settle time before now.
 // A modification time ahead of the clock (the clock was set back) does not hold a file back, so
 // such a file is never stuck for hours.
-bool StillSettling(const std::string& path, const IClock& clock) {
+bool StillSettling(const std::string& path, const platform::Clock& clock) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0)
         return false; // gone or unreadable: its processor reports what happened

@@ -6,17 +6,17 @@
 #include <string>
 
 #include "agent/core/ClinicSettings.h"
-#include "agent/core/IClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/EntryLists.h"
 #include "agent/sync/LocalTables.h"
 #include "agent/sync/OperationLog.h"
+#include "platform/Clock.h"
 
 struct SyncContext {
-    WebSession& web;     // open connection; the cycle reconnects before each step when needed
-    OperationLog& log;   // every outcome is reported here
-    const IClock& clock; // every "now"
+    WebSession& web;   // open connection; the cycle reconnects before each step when needed
+    OperationLog& log; // every outcome is reported here
+    const platform::Clock& clock;   // every "now"
     const ClinicSettings& settings; // Apposync.ini, GLOBALSETTING.ini, the product settings
     EngineState& state;             // kept between cycles
     LocalTables& tables;            // opened for this cycle

@@ -116,7 +116,7 @@ long long HoursPart(std::chrono::system_clock::time_point now, std::time_t since
 } // namespace
 
 SyncCycle::SyncCycle(const ClinicSettings& settings, WebSession& web, OperationLog& log,
-                     const IClock& clock, EngineState& state)
+                     const platform::Clock& clock, EngineState& state)
     : m_settings(settings), m_web(web), m_log(log), m_clock(clock), m_state(state) {
     m_log.SetLostConnectionHandler([&web] { web.RaiseReconnect(); });
 }

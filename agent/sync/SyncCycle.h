@@ -30,10 +30,10 @@
 #include <string>
 
 #include "agent/core/ClinicSettings.h"
-#include "agent/core/IClock.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/EngineState.h"
 #include "agent/sync/OperationLog.h"
+#include "platform/Clock.h"
 
 struct CycleOutcome {
     bool localOpened = false; // the local clinic database could be opened
@@ -49,7 +49,7 @@ struct CycleOutcome {
 class SyncCycle {
 public:
     SyncCycle(const ClinicSettings& settings, WebSession& web, OperationLog& log,
-              const IClock& clock, EngineState& state);
+              const platform::Clock& clock, EngineState& state);
 
     CycleOutcome Run();
 
@@ -66,7 +66,7 @@ private:
     const ClinicSettings m_settings; // a copy: two file names
     WebSession& m_web;
     OperationLog& m_log;
-    const IClock& m_clock;
+    const platform::Clock& m_clock;
     EngineState& m_state;
     StepObserver m_observer;
 };

@@ -28,7 +28,7 @@ std::string Joined(const std::vector<std::string>& parts) {
 
 } // namespace
 
-SyncHealth::SyncHealth(const IClock& clock, HealthThresholds thresholds)
+SyncHealth::SyncHealth(const platform::Clock& clock, HealthThresholds thresholds)
     : m_clock(clock), m_thresholds(thresholds), m_started(clock.Now()) {}
 
 void SyncHealth::Record(const CycleReport& cycle) {

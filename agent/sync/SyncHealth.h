@@ -16,10 +16,10 @@
 #include <optional>
 #include <string>
 
-#include "agent/core/IClock.h"
 #include "agent/sync/EntryBacklog.h"
 #include "agent/sync/HealthSnapshot.h"
 #include "agent/sync/HealthThresholds.h"
+#include "platform/Clock.h"
 
 // What one cycle told, as the model takes it.
 struct CycleReport {
@@ -38,7 +38,7 @@ struct CycleReport {
 class SyncHealth {
 public:
     // The model's start (clock's time now) stands for the last connected cycle until one runs.
-    SyncHealth(const IClock& clock, HealthThresholds thresholds);
+    SyncHealth(const platform::Clock& clock, HealthThresholds thresholds);
 
     // Takes in a cycle that ended at the clock's time now.
     void Record(const CycleReport& cycle);
@@ -49,7 +49,7 @@ public:
     const HealthThresholds& Thresholds() const { return m_thresholds; }
 
 private:
-    const IClock& m_clock;
+    const platform::Clock& m_clock;
     HealthThresholds m_thresholds;
     HealthSnapshot::TimePoint m_started;
     HealthSnapshot m_facts; // everything but state, reason and time

@@ -207,7 +207,7 @@ void RowHandler::TakeBack(Statements& out) {
 
 // Keeps the old date and start in the five-slot history, oldest first.
 void RowHandler::RecordMove(tagReservation& r) {
-    SetRecText(r.lastChangeDate, YyyyMmDd(m_ctx.clock.LocalNow()));
+    SetRecText(r.lastChangeDate, YyyyMmDd(LocalNow(m_ctx.clock)));
     if (r.history[4].date[0] != '\0') {
         for (int i = 0; i < 4; ++i)
             r.history[i] = r.history[i + 1];
@@ -471,10 +471,10 @@ bool Execute(SyncContext& ctx, const std::string& appoKey, const Statements& st)
 
 } // namespace
 
-std::string BuildChangeRequestNotice(const IClock& clock, const std::string& patientKey,
+std::string BuildChangeRequestNotice(const platform::Clock& clock, const std::string& patientKey,
                                      const std::string& wishedDateDots,
                                      const std::string& wishedTimeColon) {
-    const LocalDateTime now = clock.LocalNow();
+    const LocalDateTime now = LocalNow(clock);
     LocalDateTime until = now;
     until.hour = 12; // a day step that no clock change can skip or repeat
     until.day += 10;

@@ -5,8 +5,8 @@
 // the patient, or the web row is brought back in line with the local book.
 #include <string>
 
-#include "agent/core/IClock.h"
 #include "agent/sync/SyncContext.h"
+#include "platform/Clock.h"
 
 // One pass over the waiting requests. Reads "COMMON"/"UNIT_TYPE" and the
 // "PENDING_APPOINTMENTS" lists on every call. The local reservation is written first; the web
@@ -19,6 +19,6 @@ void ProcessWebChangeRequests(SyncContext& ctx);
 
 // The INSERT INTO notifications that tells the patient a wished date and time (YYYY.MM.DD,
 // HH:MM) could not be booked; valid from today for 10 days.
-std::string BuildChangeRequestNotice(const IClock& clock, const std::string& patientKey,
+std::string BuildChangeRequestNotice(const platform::Clock& clock, const std::string& patientKey,
                                      const std::string& wishedDateDots,
                                      const std::string& wishedTimeColon);

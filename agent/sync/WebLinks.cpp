@@ -55,9 +55,9 @@ bool IsReadError(int status) {
     return status != PelmoStatus::kOk && status != PelmoStatus::kNotFound;
 }
 
-tagWebLink MakeWebLink(const IClock& clock, const std::string& table, const std::string& id,
-                       char action, const std::string& reservationKey, const std::string& request,
-                       const std::string& standbyKey) {
+tagWebLink MakeWebLink(const platform::Clock& clock, const std::string& table,
+                       const std::string& id, char action, const std::string& reservationKey,
+                       const std::string& request, const std::string& standbyKey) {
     tagWebLink link{};
     SetRecText(link.webTable, table);
     SetRecText(link.webId, id);

@@ -42,8 +42,8 @@ bool IsReadError(int status);
 
 // A link for a change made now. request: what the row asked for, as the exchange compares it
 // later (for example the wished date and time).
-tagWebLink MakeWebLink(const IClock& clock, const std::string& table, const std::string& id,
-                       char action, const std::string& reservationKey,
+tagWebLink MakeWebLink(const platform::Clock& clock, const std::string& table,
+                       const std::string& id, char action, const std::string& reservationKey,
                        const std::string& request = {}, const std::string& standbyKey = {});
 
 // Runs write (the local change through the record objects in tables, the first of which is the

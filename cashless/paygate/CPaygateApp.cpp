@@ -2,13 +2,13 @@
 
 #include "CPaygateDlg.h"
 #include "PaygateController.h"
-#include "SystemClock.h"
 #include "cashless/cat/CCat1.h"
 #include "cashless/cat/CatService.h"
 #include "platform/ClinicZone.h"
 #include "platform/ProgramFolder.h"
 #include "platform/RegistryStore.h"
 #include "platform/SingleInstance.h"
+#include "platform/SystemClock.h"
 #include "platform/qt/ActivationServer.h"
 #include "platform/qt/SuiteFont.h"
 
@@ -33,8 +33,8 @@ int CPaygateApp::Run(int argc, char** argv) {
     platform::RegistryStore registry;
     CatService service(registry);
     CCat1 cat(service);
-    SystemClock clock;
-    PaygateController controller(platform::ProgramFolder() + "PelmoV3.ini", cat, clock);
+    PaygateController controller(platform::ProgramFolder() + "PelmoV3.ini", cat,
+                                 platform::SystemClock::Instance());
     CPaygateDlg dialog(controller);
     platform::ActivationServer activation(kInstanceName, &dialog);
     dialog.show();

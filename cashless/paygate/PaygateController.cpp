@@ -1,10 +1,11 @@
 #include "PaygateController.h"
 
-#include "Clock.h"
 #include "PaygateTexts.h"
 #include "PaymentRequest.h"
 #include "cashless/cat/CCat1.h"
 #include "cashless/cat/CatCodes.h"
+#include "platform/ClinicZone.h"
+#include "platform/Clock.h"
 #include "platform/Cp932.h"
 #include "platform/FileOps.h"
 #include "platform/Profile.h"
@@ -59,7 +60,7 @@ bool AppendTo(const std::string& path, const std::string& bytes, bool create) {
 }
 } // namespace
 
-PaygateController::PaygateController(std::string profile, CCat1& cat, const Clock& clock)
+PaygateController::PaygateController(std::string profile, CCat1& cat, const platform::Clock& clock)
     : m_profile(std::move(profile)), m_cat(cat), m_clock(clock) {
     m_cat.SetEventSink(this);
 }
@@ -93,7 +94,7 @@ std::string PaygateController::Button2Text() const {
 }
 
 std::string PaygateController::Now() const {
-    std::tm tm = m_clock.LocalNow();
+    std::tm tm = platform::ToClinicTime(m_clock.Now());
     char buf[64];
     std::strftime(buf, sizeof(buf), "%Y/%m/%d %H:%M:%S", &tm);
     return buf;

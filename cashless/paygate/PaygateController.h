@@ -16,8 +16,10 @@
 #include <vector>
 
 class CCat1;
-class Clock;
 class PaymentRequest;
+namespace platform {
+class Clock;
+}
 
 class PaygateController : public CatEvents {
 public:
@@ -25,7 +27,7 @@ public:
 
     // `profile` is the product settings file (PelmoV3.ini). The control and the clock must
     // outlive the controller; the controller becomes the control's event sink.
-    PaygateController(std::string profile, CCat1& cat, const Clock& clock);
+    PaygateController(std::string profile, CCat1& cat, const platform::Clock& clock);
     ~PaygateController() override;
 
     // Window opening: reads [Cashless] Log and Type, purges the request folder (a list row and a
@@ -106,7 +108,7 @@ private:
 
     std::string m_profile;
     CCat1& m_cat;
-    const Clock& m_clock;
+    const platform::Clock& m_clock;
     platform::FolderWatch m_watch;
 
     int m_terminalType = 1;

@@ -3,9 +3,9 @@
 #include "CPelmoDBSys.h"
 #include "KioskController.h"
 #include "KioskSettings.h"
-#include "SystemClock.h"
 #include "outside/tools/CTools.h"
 #include "platform/ClinicZone.h"
+#include "platform/SystemClock.h"
 #include "platform/qt/SuiteFont.h"
 
 #include <QApplication>
@@ -19,8 +19,7 @@ int main(int argc, char* argv[]) {
     settings.Load(KioskSettings::DefaultIniFile());
     // The program's database session; the scans open the database on their own.
     CPelmoDBSys session(settings.DatabaseFolder());
-    SystemClock clock;
-    KioskController controller(clock, settings);
+    KioskController controller(platform::SystemClock::Instance(), settings);
     CArrivoDlg window(controller, settings);
     window.ShowCoveringScreen();
     const int rc = app.exec();

@@ -18,7 +18,7 @@ const Rgb kAcceptColour{0, 0, 100};
 
 } // namespace
 
-KioskController::KioskController(const Clock& clock, const KioskSettings& settings)
+KioskController::KioskController(const platform::Clock& clock, const KioskSettings& settings)
     : m_clock(clock), m_settings(settings) {}
 
 KioskEffects KioskController::OnKeyDown(int virtualKey) {
@@ -52,7 +52,8 @@ KioskEffects KioskController::ProcessInput() {
         m_state = DisplayState::kUnreadable;
     } else {
         const std::string code = m_buffer;
-        const LocalTime now = m_clock.Now(); // one instant for lookup, rule and file name
+        // One instant for lookup, rule and file name.
+        const LocalTime now = LocalTime::At(m_clock.Now());
         if (!m_settings.DbCheck()) {
             m_state = DisplayState::kAcceptedNoLookup;
         } else {
@@ -91,7 +92,7 @@ KioskEffects KioskController::OnDisplayTimer() {
 }
 
 std::string KioskController::ClockText() const {
-    LocalTime now = m_clock.Now();
+    const LocalTime now = LocalTime::At(m_clock.Now());
     char hm[8];
     std::snprintf(hm, sizeof hm, "%02d:%02d", now.hour % 100, now.minute % 100);
     return std::to_string(now.year) + J("年 ") + std::to_string(now.month) + J("月 ") +

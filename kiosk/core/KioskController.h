@@ -2,7 +2,8 @@
 // The kiosk's behaviour without a window: the input buffer fed by key codes, processing of a
 // scan (lookup, display state, visit file), the timers as method calls and the texts to paint.
 // The view forwards key-downs and timer ends here and applies the returned KioskEffects.
-#include "Clock.h"
+#include "LocalTime.h"
+#include "platform/Clock.h"
 
 #include <string>
 #include <vector>
@@ -47,7 +48,7 @@ public:
     static constexpr std::size_t kCodeLength = 10;
 
     // Both must outlive the controller; settings may change between events (settings dialog).
-    KioskController(const Clock& clock, const KioskSettings& settings);
+    KioskController(const platform::Clock& clock, const KioskSettings& settings);
 
     // A key-down: restarts the input timer; digits are buffered, Enter processes the buffer,
     // F12 asks for the settings dialog, every other key is ignored. A buffer reaching ten digits
@@ -74,7 +75,7 @@ public:
     std::vector<KioskRow> Rows() const;
 
 private:
-    const Clock& m_clock;
+    const platform::Clock& m_clock;
     const KioskSettings& m_settings;
     std::string m_buffer;
     int m_state = 0;

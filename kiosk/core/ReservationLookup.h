@@ -1,7 +1,7 @@
 #pragma once
 // The lookup behind a scan: the patient by key, then the patient's reservations of today in
 // key 2 order, deciding the display state. Only reads the database; opens it per call.
-#include "Clock.h"
+#include "LocalTime.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 #pragma once
 // The empty visit file a scan leaves for the practice software:
 // checkInFolder + "YYYY/MM/DD/" + "YYYYMMDD_HHMMSS_" + code + ".dat".
-#include "Clock.h"
+#include "LocalTime.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 // A payment bridge wired to a real catsim process inside a temporary program folder: the
 // settings file, the registry store, the request folder and the terminal's socket all live there.
 #include "CatsimProcess.h"
-#include "FixedClock.h"
+#include "FakeClock.h"
 #include "TempDir.h"
 #include "cashless/cat/CCat1.h"
 #include "cashless/cat/CatService.h"
@@ -35,7 +35,7 @@ public:
     platform::RegistryStore registry;
     CatService service;
     CCat1 cat;
-    FixedClock clock;
+    FakeClock clock{{2024, 5, 15, 10, 20, 30}};
     PaygateController ctl;
     std::unique_ptr<CatsimProcess> terminal;
 };

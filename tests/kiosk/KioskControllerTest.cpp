@@ -5,7 +5,6 @@
 #include "FakeClock.h"
 #include "KioskSettings.h"
 #include "KioskTestDb.h"
-#include "SystemClock.h"
 #include "platform/Cp932.h"
 #include "platform/FileOps.h"
 
@@ -27,7 +26,7 @@ KioskEffects Type(KioskController& c, const std::string& digits) {
 
 struct Kiosk {
     KioskTestDb db;
-    FakeClock clock;
+    FakeClock clock{{2024, 5, 1, 10, 0, 0}};
     KioskSettings settings;
     KioskController ctrl{clock, settings};
 
@@ -156,7 +155,7 @@ TEST(KioskController, MissingDatabaseAndSettingsFile) {
     EXPECT_TRUE(platform::FolderExists(dir.Path() + "db/CheckIn"));
 
     // No database file: every scan is unreadable, visit files are still written.
-    FakeClock clock;
+    FakeClock clock{{2024, 5, 1, 10, 0, 0}};
     KioskController ctrl(clock, settings);
     Type(ctrl, kCode);
     EXPECT_EQ(ctrl.GetDisplayState(), DisplayState::kUnreadable);
@@ -192,17 +191,6 @@ TEST(KioskController, ComposedRowsAndTheClockRow) {
     EXPECT_EQ(k.ctrl.ClockText(), J("2024年 5月 2日 09:00"));
 }
 
-namespace {
-
-// The real clock's reading of a fixed instant.
-class InstantClock : public Clock {
-public:
-    std::time_t at = 0;
-    LocalTime Now() const override { return SystemClock::At(at); }
-};
-
-} // namespace
-
 // At 08:30 in Japan a machine on UTC still has the day before; the kiosk goes by the clinic's.
 TEST(KioskController, TodayIsTheClinicsDayWhateverTheMachineKeeps) {
     KioskTestDb db;
@@ -210,8 +198,8 @@ TEST(KioskController, TodayIsTheClinicsDayWhateverTheMachineKeeps) {
     settings.Apply(db.Folder(), true);
     db.AddPatient(kCode, "山田 太郎");
     db.AddReservation("0000000001", kCode, "20240105", "0900", 0);
-    InstantClock clock;
-    clock.at = 1704411000; // 2024-01-04 23:30:00 UTC
+    FakeClock clock;
+    clock.SetInstant(std::chrono::system_clock::from_time_t(1704411000)); // 2024-01-04 23:30 UTC
     KioskController ctrl{clock, settings};
     {
         ClinicZoneGuard london("Europe/London");

@@ -70,7 +70,7 @@ TEST(KioskView, RowsFontsAndColoursOfTheStates) {
     KioskTestDb db;
     db.AddPatient(kCode, "山田 太郎");
     db.AddReservation("0000000001", kCode, "20240501", "1030", 0);
-    FakeClock clock;
+    FakeClock clock{{2024, 5, 1, 10, 0, 0}};
     clock.Set(2024, 5, 1, 10, 15, 30);
     KioskSettings settings;
     settings.Apply(db.Folder(), true);
@@ -111,7 +111,7 @@ TEST(KioskView, RowsFontsAndColoursOfTheStates) {
 TEST(KioskView, KeysTimersAndTheSettingsDialog) {
     App();
     KioskTestDb db;
-    FakeClock clock;
+    FakeClock clock{{2024, 5, 1, 10, 0, 0}};
     KioskSettings settings;
     settings.Apply(db.Folder(), true);
     KioskController ctrl(clock, settings);
@@ -160,7 +160,7 @@ TEST(KioskView, KeysTimersAndTheSettingsDialog) {
 TEST(KioskView, CoversItsScreenAndHidesTheIdlePointer) {
     App();
     KioskTestDb db;
-    FakeClock clock;
+    FakeClock clock{{2024, 5, 1, 10, 0, 0}};
     KioskSettings settings;
     settings.Apply(db.Folder(), true);
     KioskController ctrl(clock, settings);

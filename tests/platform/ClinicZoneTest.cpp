@@ -103,6 +103,19 @@ TEST(ClinicZone, LocalFieldsFollowTheZoneSet) {
     }
 }
 
+// A clock's instant reads as the whole second it is in, also before 1970 where truncating
+// towards zero would give the second after.
+TEST(ClinicZone, AClocksInstantReadsAsTheSecondItIsIn) {
+    using namespace std::chrono;
+    ClinicZoneGuard zone("Asia/Tokyo");
+    const auto morning = system_clock::from_time_t(kJapanMorning);
+    EXPECT_EQ(Fields(platform::ToClinicTime(morning)), "2024-01-05 08:30:00");
+    EXPECT_EQ(Fields(platform::ToClinicTime(morning + milliseconds(999))), "2024-01-05 08:30:00");
+    EXPECT_EQ(Fields(platform::ToClinicTime(morning - milliseconds(1))), "2024-01-05 08:29:59");
+    EXPECT_EQ(Fields(platform::ToClinicTime(system_clock::time_point{} - milliseconds(500))),
+              "1970-01-01 08:59:59");
+}
+
 TEST(ClinicZone, StartReadsTheProductSettingsAndFallsBackToJapanWithOneProblem) {
     ClinicZoneGuard restore("UTC");
     TempDir home;

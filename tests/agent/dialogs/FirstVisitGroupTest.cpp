@@ -8,7 +8,6 @@
 #include "WebDb.h"
 #include "WebDbValues.h"
 #include "agent/core/AgentSettings.h"
-#include "agent/core/SystemClock.h"
 #include "agent/dialogs/CSettingDlg.h"
 #include "agent/dialogs/FirstVisitGroup.h"
 #include "agent/dialogs/TintedPanel.h"
@@ -16,6 +15,7 @@
 #include "platform/Cp932.h"
 #include "platform/FileOps.h"
 #include "platform/Profile.h"
+#include "platform/SystemClock.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -326,10 +326,11 @@ TEST(FirstVisitGroup, StoredPagesArePublishedByOneCycle) {
     }
 
     std::ostringstream out;
-    OperationLog log(SystemClock::Instance(), {});
+    OperationLog log(platform::SystemClock::Instance(), {});
     EngineState state;
     WebSession web(WebDbValues(db));
-    HeadlessRunner runner(AgentSettings::Process(), web, log, SystemClock::Instance(), state, out);
+    HeadlessRunner runner(AgentSettings::Process(), web, log, platform::SystemClock::Instance(),
+                          state, out);
     ASSERT_EQ(runner.Run(true), 0) << out.str();
 
     auto rows = db.Query("SELECT first_appo_flag,working_day,am_start_time,am_end_time,time_list "

@@ -17,7 +17,7 @@
 
 struct EngineTestAgent {
     EngineTestAgent(ClinicSettings clinicSettings, const WebConnectionValues& values,
-                    LocalDateTime now = {2024, 1, 5, 9, 30, 0, 0})
+                    FakeClock::Wall now = {2024, 1, 5, 9, 30, 0, 0})
         : settings(std::move(clinicSettings)), clock(now), log(clock, {}),
           web(values, [](std::chrono::milliseconds) {}), cycle(settings, web, log, clock, state) {
         cycle.SetStepObserver([this](const std::string& name) {

@@ -5,8 +5,8 @@
 
 #include "EngineTestAgent.h"
 #include "TestClinic.h"
-#include "agent/core/SystemClock.h"
 #include "agent/sync/HeadlessRunner.h"
+#include "platform/SystemClock.h"
 
 namespace {
 
@@ -53,23 +53,26 @@ TEST(Headless, OnceSendsTheWholeClinicAndReportsUnreachableDatabases) {
     ASSERT_EQ(clinic.ReservationCount(), 24);
 
     std::ostringstream out;
-    OperationLog log(SystemClock::Instance(), {});
+    OperationLog log(platform::SystemClock::Instance(), {});
     EngineState state;
     WebSession web(WebDbValues(db));
-    HeadlessRunner runner(clinic.Settings(), web, log, SystemClock::Instance(), state, out);
+    HeadlessRunner runner(clinic.Settings(), web, log, platform::SystemClock::Instance(), state,
+                          out);
     EXPECT_EQ(runner.Run(true), 0);
     EXPECT_EQ(db.Scalar("SELECT COUNT(*) FROM appointments"), "24");
     // Lines reach the terminal as UTF-8.
     EXPECT_NE(out.str().find("[Info] 更新 [2024-01-10 09:00]"), std::string::npos) << out.str();
 
     WebSession down(UnreachableWeb(), [](std::chrono::milliseconds) {});
-    HeadlessRunner downRunner(clinic.Settings(), down, log, SystemClock::Instance(), state, out);
+    HeadlessRunner downRunner(clinic.Settings(), down, log, platform::SystemClock::Instance(),
+                              state, out);
     EXPECT_NE(downRunner.Run(true), 0);
 
     TestClinic noDatabase;
     std::remove((noDatabase.DatabaseFolder() + "PelmoDB.sqlite").c_str());
     WebSession up(WebDbValues(db));
-    HeadlessRunner noLocal(noDatabase.Settings(), up, log, SystemClock::Instance(), state, out);
+    HeadlessRunner noLocal(noDatabase.Settings(), up, log, platform::SystemClock::Instance(), state,
+                           out);
     EXPECT_NE(noLocal.Run(true), 0);
 }
 
@@ -86,12 +89,12 @@ TEST(Headless, LoopRunsACycleAfterEachWaitUntilStopped) {
     clinic.Entry("1.txt", "INSERT\r\nRegNo=0000000001\r\n");
 
     std::ostringstream out;
-    OperationLog log(SystemClock::Instance(), {});
+    OperationLog log(platform::SystemClock::Instance(), {});
     EngineState state;
     WebSession web(WebDbValues(db));
     std::vector<long> rowsAtWait;
     HeadlessRunner runner(
-        clinic.Settings(), web, log, SystemClock::Instance(), state, out,
+        clinic.Settings(), web, log, platform::SystemClock::Instance(), state, out,
         [&](std::chrono::milliseconds period) {
             EXPECT_EQ(period.count(), 3000);
             rowsAtWait.push_back(std::stol(db.Scalar("SELECT COUNT(*) FROM appointments").value()));

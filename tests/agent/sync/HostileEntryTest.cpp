@@ -8,11 +8,11 @@
 #include "EngineTestAgent.h"
 #include "TestClinic.h"
 #include "agent/core/SqlLiterals.h"
-#include "agent/core/SystemClock.h"
 #include "agent/sync/HeadlessRunner.h"
 #include "outside/pelmodb/CMemoDB.h"
 #include "platform/Cp932.h"
 #include "platform/FileOps.h"
+#include "platform/SystemClock.h"
 
 using platform::J;
 
@@ -67,10 +67,11 @@ TEST(HostileEntries, OneCyclePublishesEveryTextByteExactAndLeavesNoFile) {
     clinic.Entry("junk.txt", std::string("DELETE\r\nRegNo=\x81'\\;\xFF\r\n"));
 
     std::ostringstream out;
-    OperationLog log(SystemClock::Instance(), {});
+    OperationLog log(platform::SystemClock::Instance(), {});
     EngineState state;
     WebSession web(WebDbValues(db));
-    HeadlessRunner runner(clinic.Settings(), web, log, SystemClock::Instance(), state, out);
+    HeadlessRunner runner(clinic.Settings(), web, log, platform::SystemClock::Instance(), state,
+                          out);
     ASSERT_EQ(runner.Run(true), 0) << out.str();
     EXPECT_EQ(out.str().find("SQL"), std::string::npos) << out.str();
 

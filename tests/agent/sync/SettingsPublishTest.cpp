@@ -29,7 +29,7 @@ namespace {
 // A clinic in a temporary folder: product settings file, local database, agent settings file and
 // a fresh web database brought up to the current schema.
 struct Clinic {
-    explicit Clinic(LocalDateTime now = {2024, 1, 20, 10, 0, 0, 0}) : clock(now) {
+    explicit Clinic(FakeClock::Wall now = {2024, 1, 20, 10, 0, 0, 0}) : clock(now) {
         std::filesystem::create_directories(db);
         platform::WriteProfileString(home.File("PelmoV3.ini"), "GLOBAL", "DATABASE", db);
         std::string err;

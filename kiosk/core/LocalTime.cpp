@@ -1,12 +1,8 @@
-#include "SystemClock.h"
+#include "LocalTime.h"
 
 #include "platform/ClinicZone.h"
 
-LocalTime SystemClock::Now() const {
-    return At(std::time(nullptr));
-}
-
-LocalTime SystemClock::At(std::time_t instant) {
+LocalTime LocalTime::At(platform::Clock::TimePoint instant) {
     const std::tm tm = platform::ToClinicTime(instant);
     LocalTime now;
     now.year = tm.tm_year + 1900;

@@ -1,7 +1,0 @@
-#include "SystemClock.h"
-
-#include "platform/ClinicZone.h"
-
-std::tm SystemClock::LocalNow() const {
-    return platform::ToClinicTime(std::time(nullptr));
-}
