@@ -1,9 +1,7 @@
 #pragma once
-// A text field of a local record (fixed char array) as a string: the bytes up to the first NUL,
-// never beyond the array.
-#include <cstring>
-#include <string>
+// The bulk send's name for platform::RecText; new code uses platform/RecordFields.h directly.
+#include "platform/RecordFields.h"
 
 template <std::size_t N> std::string RecordText(const char (&field)[N]) {
-    return std::string(field, strnlen(field, N));
+    return platform::RecText(field);
 }
