@@ -8,6 +8,7 @@
 #include "agent/core/WebSettings.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
 #include "outside/pelmodb/CReservationDB.h"
+#include "outside/pelmodb/PelmoStatus.h"
 #include "platform/Cp932.h"
 
 #include <cstdio>
@@ -37,7 +38,7 @@ void CApposyncApp::LoadSettings() {
     if (!m_databaseFolder.empty()) {
         CPelmoDBSys sys(m_databaseFolder);
         std::string code;
-        if (sys.GetClinicCode(code) == 0)
+        if (sys.GetClinicCode(code) == PelmoStatus::kOk)
             m_clinicCode = code;
     }
 }

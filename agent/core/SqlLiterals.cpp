@@ -3,7 +3,10 @@
 #include <cstdio>
 
 #include "platform/Cp932.h"
+#include "platform/FormatNumbers.h"
 #include "platform/SystemClock.h"
+
+using platform::FormatNumbers;
 
 namespace {
 
@@ -41,12 +44,6 @@ std::optional<std::pair<int, int>> ParseTime(const std::string& s) {
     if (!Digits(s, 0, 2, h) || !Digits(s, 2, 2, m) || m > 59)
         return std::nullopt;
     return std::make_pair(h, m);
-}
-
-std::string Format(const char* fmt, int a, int b, int c) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, fmt, a, b, c);
-    return buf;
 }
 
 } // namespace
@@ -129,12 +126,12 @@ std::string SqlDateTimeValue(const std::optional<LocalDateTime>& value) {
 
 std::string DateText(const std::string& yyyymmdd) {
     auto d = ParseDate(yyyymmdd);
-    return d ? Format("%04d-%02d-%02d", d->y, d->m, d->d) : std::string();
+    return d ? FormatNumbers("%04d-%02d-%02d", d->y, d->m, d->d) : std::string();
 }
 
 std::string TimeText(const std::string& hhmm) {
     auto t = ParseTime(hhmm);
-    return t ? Format("%02d:%02d:%02d", t->first, t->second, 0) : std::string();
+    return t ? FormatNumbers("%02d:%02d:%02d", t->first, t->second, 0) : std::string();
 }
 
 std::string HourMinute(const std::string& webTime) {

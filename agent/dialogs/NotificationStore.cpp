@@ -8,13 +8,14 @@
 #include "agent/core/LocalDateConversions.h"
 #include "agent/core/SqlLiterals.h"
 #include "agent/sync/support/FillStatement.h"
-#include "agent/sync/support/RecordText.h"
 #include "agent/sync/support/WebValueText.h"
 #include "outside/pelmodb/CPatientDB.h"
 #include "outside/pelmodb/PelmoStatus.h"
 #include "platform/Cp932.h"
+#include "platform/RecordFields.h"
 
 using platform::J;
+using platform::RecText;
 
 namespace {
 
@@ -129,9 +130,9 @@ bool NotificationStore::FillPatient(tagNotificationData& notice) const {
     patients.SetAssociatedDB(nullptr);
     if (patients.GetPatient1Data(notice.patientKey) != PelmoStatus::kOk)
         return false;
-    notice.patientId = RecordText(patients.m_rec.displayNo);
-    notice.patientName = RecordText(patients.m_rec.name);
-    notice.patientKana = RecordText(patients.m_rec.kana);
+    notice.patientId = RecText(patients.m_rec.displayNo);
+    notice.patientName = RecText(patients.m_rec.name);
+    notice.patientKana = RecText(patients.m_rec.kana);
     return true;
 }
 

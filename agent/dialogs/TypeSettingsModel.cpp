@@ -5,13 +5,14 @@
 
 #include "agent/dialogs/UnusedMarker.h"
 #include "agent/sync/support/PendingSettings.h"
-#include "agent/sync/support/RecordText.h"
 #include "outside/pelmodb/CCategoryDB.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
 #include "outside/pelmodb/PelmoStatus.h"
 #include "platform/Cp932.h"
+#include "platform/RecordFields.h"
 
 using platform::J;
+using platform::RecText;
 
 namespace {
 
@@ -48,13 +49,12 @@ int TypeSettingsModel::LoadTypeList(CPelmoDBSys& sys, const PendingSettings& sto
     category.SetKey(1);
     category.SetKeyBuffer(key, sizeof key);
     int rc = category.GetGREQ();
-    for (; rc == PelmoStatus::kOk && RecordText(category.m_rec.kind) == "0";
-         rc = category.GetNEXT()) {
+    for (; rc == PelmoStatus::kOk && RecText(category.m_rec.kind) == "0"; rc = category.GetNEXT()) {
         TypeListEntry entry;
-        entry.code = RecordText(category.m_rec.code);
+        entry.code = RecText(category.m_rec.code);
         if (entry.code.empty())
             continue; // a type without a code cannot be stored in the lists
-        entry.name = RecordText(category.m_rec.name);
+        entry.name = RecText(category.m_rec.name);
         entry.checked = stored.AllowedIndex(entry.code) >= 0;
         if (MarkedUnused(category.m_rec.unused) && !entry.checked)
             continue;

@@ -4,11 +4,13 @@
 
 #include "agent/core/CommaList.h"
 #include "agent/dialogs/UnusedMarker.h"
-#include "agent/sync/support/RecordText.h"
 #include "outside/pelmodb/CCategoryDB.h"
 #include "outside/pelmodb/CDoctorDB.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
 #include "outside/pelmodb/PelmoStatus.h"
+#include "platform/RecordFields.h"
+
+using platform::RecText;
 
 namespace {
 
@@ -36,8 +38,8 @@ int UnitChoices::Load(CPelmoDBSys& sys, BookingMode mode, const std::string& slo
         units.SetKey(1);
         units.SetKeyBuffer(key, sizeof key);
         int rc = units.GetGREQ();
-        for (; rc == PelmoStatus::kOk && RecordText(units.m_rec.kind) == "1"; rc = units.GetNEXT())
-            add(RecordText(units.m_rec.code), RecordText(units.m_rec.name),
+        for (; rc == PelmoStatus::kOk && RecText(units.m_rec.kind) == "1"; rc = units.GetNEXT())
+            add(RecText(units.m_rec.code), RecText(units.m_rec.name),
                 MarkedUnused(units.m_rec.unused));
         return Finish(rc);
     }
@@ -48,7 +50,7 @@ int UnitChoices::Load(CPelmoDBSys& sys, BookingMode mode, const std::string& slo
     doctors.SetKeyBuffer(key, sizeof key);
     int rc = doctors.GetGREQ();
     for (; rc == PelmoStatus::kOk; rc = doctors.GetNEXT())
-        add(RecordText(doctors.m_rec.code), RecordText(doctors.m_rec.name),
+        add(RecText(doctors.m_rec.code), RecText(doctors.m_rec.name),
             MarkedUnused(doctors.m_rec.unused));
     return Finish(rc);
 }

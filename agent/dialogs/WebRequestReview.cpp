@@ -10,7 +10,6 @@
 #include "agent/core/SqlLiterals.h"
 #include "agent/core/WebSession.h"
 #include "agent/sync/exchanges/FirstVisitBookings.h"
-#include "agent/sync/support/RecordFields.h"
 #include "agent/sync/support/WebValueText.h"
 #include "outside/pelmodb/CCategoryDB.h"
 #include "outside/pelmodb/CPatientDB.h"
@@ -18,14 +17,12 @@
 #include "outside/tools/CTools.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"
+#include "platform/RecordFields.h"
 
 using platform::J;
+using platform::RecText;
 
 namespace {
-
-// Reservation status values this dialog tests.
-constexpr char kBooked = 0;
-constexpr char kChangeRefused = 6;
 
 // Closes the web connection when a run ends, however it ends.
 struct CloseAfterRun {
@@ -63,7 +60,7 @@ std::string NextAppointment(CReservationDB& book, CCategoryDB& categories,
         const tagReservation& r = book.m_rec;
         if (RecText(r.patientKey) != patientKey)
             break;
-        if (r.status == kBooked)
+        if (r.status == ReservationStatus::kBooked)
             return DottedDate(RecText(r.date)) + " [" + TypeName(categories, RecText(r.type)) + "]";
     }
     return {};
@@ -161,7 +158,7 @@ WebRequestReview::Load<WebRequestReview::RequestRow> WebRequestReview::LoadAppRe
                     Note(load.outcome, ReviewOutcome::LocalFailed, book.GetLastDBErr());
                 continue;
             }
-            if (book.m_rec.status != kChangeRefused)
+            if (book.m_rec.status != ReservationStatus::kChangeRefused)
                 continue;
             const std::string typeCode = RecText(book.m_rec.type);
 

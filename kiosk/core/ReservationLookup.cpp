@@ -4,6 +4,7 @@
 #include "CReservationDB.h"
 #include "DisplayState.h"
 #include "platform/Cp932.h"
+#include "platform/RecordFields.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -22,7 +23,7 @@ constexpr std::size_t kPosReception = 517;
 constexpr int kKeyLength = 35;
 
 std::string TextAt(const char* base, std::size_t pos, std::size_t max) {
-    return std::string(base + pos, strnlen(base + pos, max));
+    return platform::RecText(base + pos, max);
 }
 
 // "HH:MM" from the four start-time bytes; a byte that is not a digit shows as '?' so a damaged
@@ -71,7 +72,7 @@ LookupResult ReservationLookup::Run(const std::string& folder, const std::string
     patient.SetAssociatedDB(nullptr);
 
     int rc = patient.GetPatient1Data(code);
-    if (rc != 0) {
+    if (rc != PelmoStatus::kOk) {
         if (rc != PelmoStatus::kNotFound)
             std::cerr << "arrivo: patient lookup failed (" << rc
                       << "): " << platform::Cp932ToUtf8(patient.GetLastDBErr()) << "\n";
@@ -79,8 +80,7 @@ LookupResult ReservationLookup::Run(const std::string& folder, const std::string
         return r;
     }
     r.patientFound = true;
-    r.name =
-        std::string(patient.m_rec.name, strnlen(patient.m_rec.name, sizeof patient.m_rec.name));
+    r.name = platform::RecText(patient.m_rec.name);
 
     char todayBuf[16];
     std::snprintf(todayBuf, sizeof todayBuf, "%04d%02d%02d", now.year % 10000, now.month % 100,
@@ -97,10 +97,10 @@ LookupResult ReservationLookup::Run(const std::string& folder, const std::string
     res.SetKey(2);
     res.SetKeyBuffer(key, kKeyLength);
     rc = res.GetGREQ();
-    if (rc != 0 && rc != PelmoStatus::kEndOfFile)
+    if (rc != PelmoStatus::kOk && rc != PelmoStatus::kEndOfFile)
         return Fail(r, code,
                     "reservation lookup failed: " + platform::Cp932ToUtf8(res.GetLastDBErr()));
-    if (rc != 0 || !samePatient()) {
+    if (rc != PelmoStatus::kOk || !samePatient()) {
         r.state = DisplayState::kNoReservation;
         return r;
     }
@@ -114,11 +114,11 @@ LookupResult ReservationLookup::Run(const std::string& folder, const std::string
         r.reservationTime = TimeText(rec + kPosStart);
         r.timeSet = true;
         const char status = rec[kPosStatus];
-        if (status == 0) {
+        if (status == ReservationStatus::kBooked) {
             r.state = DisplayState::kAccepted;
             return r;
         }
-        if (status == 1) {
+        if (status == ReservationStatus::kArrived) {
             found = true;
             int reception = StoredSeconds(rec + kPosReception);
             if (reception < 0)
@@ -136,10 +136,10 @@ LookupResult ReservationLookup::Run(const std::string& folder, const std::string
             }
         }
         rc = res.GetNEXT();
-        if (rc != 0 && rc != PelmoStatus::kEndOfFile)
+        if (rc != PelmoStatus::kOk && rc != PelmoStatus::kEndOfFile)
             return Fail(r, code,
                         "reservation lookup failed: " + platform::Cp932ToUtf8(res.GetLastDBErr()));
-        if (rc != 0 || !samePatient()) {
+        if (rc != PelmoStatus::kOk || !samePatient()) {
             r.state = found ? DisplayState::kAlreadyAccepted : DisplayState::kNoReservation;
             return r;
         }

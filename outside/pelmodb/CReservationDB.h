@@ -17,6 +17,22 @@
 #include <cstdint>
 #include <string>
 
+// Values of tagReservation::status.
+namespace ReservationStatus {
+enum Value : char {
+    kBooked = 0,
+    kArrived = 1,
+    kCancelled = 2,
+    kStandby = 5,       // waiting for a free slot (a standby entry refers to it)
+    kChangeRefused = 6, // a web change request could not be booked; the old slot stays
+};
+
+// Whether a reservation of this status takes its slot, as the free-slot check counts it.
+constexpr bool HoldsSlot(char status) {
+    return status == kBooked || status == kArrived;
+}
+} // namespace ReservationStatus
+
 struct tagReservationHistory {
     char date[9];  // YYYYMMDD; the slot is empty when date[0] is NUL
     char start[5]; // HHMM
@@ -37,7 +53,7 @@ struct tagReservation {
     char cancelDate[9];     // YYYYMMDD
     char saleNo[11];        // sale made for the reservation, empty when none
     char slotExempt;        // nonzero: not counted by the free-slot check
-    char status;            // 0 booked, 1 arrived, 2 cancelled, 5 standby, 6 change refused
+    char status;            // ReservationStatus: 0 booked, 1 arrived, 2 cancelled, 5 standby, ...
     char secondaryState;    // 2: cancelled by the patient in the app
     char saleOnArrival;     // nonzero: make a sale when the patient arrives
     char cancelNote[101];   // cancellation note

@@ -8,6 +8,7 @@
 #include "RecordText.h"
 #include "TableCatalog.h"
 #include "agent/core/Credentials.h"
+#include "outside/pelmodb/PelmoStatus.h"
 #include "platform/ClinicZone.h"
 #include "platform/Cp932.h"
 #include "platform/FileOps.h"
@@ -123,7 +124,7 @@ int ClinicDbCommand::Init(const std::vector<std::string>& a) {
         return 2;
     }
     std::string err;
-    if (PelmoSchema::Create(folder, err) != 0) {
+    if (PelmoSchema::Create(folder, err) != PelmoStatus::kOk) {
         m_err << "clinicdb: " << err << "\n";
         return 1;
     }
@@ -196,14 +197,14 @@ int ClinicDbCommand::Show(const std::vector<std::string>& a) {
     table->SetKeyBuffer(keyBytes.data(), static_cast<int>(keyBytes.size()));
     int shown = 0;
     int rc = table->GetGREQ();
-    for (; rc == 0; rc = table->GetNEXT()) {
+    for (; rc == PelmoStatus::kOk; rc = table->GetNEXT()) {
         if (matchLen > 0 && spec.KeyBytes(spec.keys[0], table->RecordBuffer())
                                     .compare(0, matchLen, keyBytes, 0, matchLen) != 0)
             break;
         m_out << RecordText::Line(spec, table->RecordBuffer()) << "\n";
         ++shown;
     }
-    if (rc != 0 && rc != PelmoStatus::kEndOfFile) {
+    if (rc != PelmoStatus::kOk && rc != PelmoStatus::kEndOfFile) {
         m_err << "clinicdb: " << platform::Cp932ToUtf8(table->GetLastDBErr()) << "\n";
         return 1;
     }
@@ -227,7 +228,7 @@ int ClinicDbCommand::Set(const std::vector<std::string>& a) {
     CPelmoDBSys sys(folder);
     std::string value = platform::Utf8ToCp932(a[3]);
     int rc = a[2] == "entry-folder" ? sys.SetEntryFolder(value) : sys.SetClinicCode(value);
-    if (rc != 0) {
+    if (rc != PelmoStatus::kOk) {
         m_err << "clinicdb: " << platform::Cp932ToUtf8(sys.GetLastDBErr()) << "\n";
         return 1;
     }
@@ -314,7 +315,7 @@ int ClinicDbCommand::Entry(const std::vector<std::string>& a) {
         return 2;
     CPelmoDBSys sys(folder);
     std::string entryFolder;
-    if (sys.GetEntryFolder(entryFolder) != 0) {
+    if (sys.GetEntryFolder(entryFolder) != PelmoStatus::kOk) {
         m_err << "clinicdb: " << platform::Cp932ToUtf8(sys.GetLastDBErr()) << "\n";
         return 1;
     }

@@ -4,6 +4,7 @@
 #include "CPatientDB2.h"
 #include "CPelmoDBSys.h"
 #include "CSaleItemDB.h"
+#include "PelmoStatus.h"
 #include "RecordText.h"
 #include "SqliteConnection.h"
 #include "TableCatalog.h"
@@ -240,7 +241,7 @@ JsonImporter::Result JsonImporter::Import(const std::string& folder, const std::
                     rc = sys.SetClinicCode(v);
                 else
                     throw Failure{kBadInput, "settings: unknown value " + it.key()};
-                if (rc != 0)
+                if (rc != PelmoStatus::kOk)
                     throw Failure{kDatabaseError, platform::Cp932ToUtf8(sys.GetLastDBErr())};
             }
         }

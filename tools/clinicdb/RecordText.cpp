@@ -1,6 +1,7 @@
 #include "RecordText.h"
 
 #include "platform/Cp932.h"
+#include "platform/RecordFields.h"
 
 #include <cstdint>
 #include <cstring>
@@ -65,7 +66,7 @@ std::string RecordText::Get(const TableSpec::Field& field, const void* record) {
     const char* p = static_cast<const char*>(record) + field.offset;
     switch (field.kind) {
     case TableSpec::Kind::Text:
-        return platform::Cp932ToUtf8(std::string_view(p, strnlen(p, field.size)));
+        return platform::Cp932ToUtf8(platform::RecText(p, field.size));
     case TableSpec::Kind::Byte:
         return std::to_string(static_cast<unsigned char>(*p));
     case TableSpec::Kind::Int32: {
@@ -100,9 +101,7 @@ bool RecordText::SetText(const TableSpec::Field& field, void* record, const std:
     }
     if (!FormOk(field.name, cp, err))
         return false;
-    char* p = static_cast<char*>(record) + field.offset;
-    std::memset(p, 0, field.size);
-    std::memcpy(p, cp.data(), cp.size());
+    platform::SetRecText(static_cast<char*>(record) + field.offset, field.size, cp);
     return true;
 }
 
@@ -141,8 +140,7 @@ std::string RecordText::Line(const TableSpec& spec, const void* record) {
     for (const TableSpec::Segment& s : spec.keys[0].segments) {
         if (!line.empty())
             line += '/';
-        line += platform::Cp932ToUtf8(
-            std::string_view(base + s.offset, strnlen(base + s.offset, s.size)));
+        line += platform::Cp932ToUtf8(platform::RecText(base + s.offset, s.size));
     }
     for (const TableSpec::Field& f : spec.fields)
         line += " " + std::string(f.name) + "=" + Escape(Get(f, record));

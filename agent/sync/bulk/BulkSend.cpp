@@ -1,6 +1,5 @@
 #include "agent/sync/bulk/BulkSend.h"
 
-#include <cstdio>
 #include <functional>
 #include <optional>
 #include <set>
@@ -13,9 +12,10 @@
 #include "agent/sync/exchanges/PublishMemo.h"
 #include "agent/sync/exchanges/PublishPatient.h"
 #include "agent/sync/log/OperationLog.h"
-#include "agent/sync/support/RecordText.h"
 #include "outside/pelmodb/CReservationDB.h"
 #include "platform/Cp932.h"
+#include "platform/FormatNumbers.h"
+#include "platform/RecordFields.h"
 
 using platform::J;
 
@@ -32,12 +32,6 @@ const Texts kPatientTexts = {"患者情報を一括で送信します。", "患�
                              "患者情報送信結果"};
 const Texts kMemoTexts = {"患者メモを一括で送信します。", "患者メモ一括送信", "患者メモ送信中",
                           "患者メモ送信結果"};
-
-std::string Format(const char* pattern, int a, int b, int c = 0) {
-    char buf[96];
-    std::snprintf(buf, sizeof buf, pattern, a, b, c);
-    return buf;
-}
 
 // Clears the busy flag however the command ends.
 class BusyScope {
@@ -120,7 +114,8 @@ BulkSend::Result BulkSend::Run(Kind kind, const std::string& databaseFolder) {
     const std::string progressPrefix = J(texts.progress);
     const std::string progressPattern = progressPrefix + " [%5d] / [%5d]";
     const auto showProgress = [&](int number) {
-        m_log.ShowProgressLine(progressPrefix, Format(progressPattern.c_str(), number, total));
+        m_log.ShowProgressLine(progressPrefix,
+                               platform::FormatNumbers(progressPattern.c_str(), number, total));
         if (m_hooks.progress)
             m_hooks.progress(number, total);
         if (m_hooks.pumpEvents)
@@ -237,7 +232,8 @@ BulkSend::Result BulkSend::Run(Kind kind, const std::string& databaseFolder) {
             rc = patient.GetNEXT();
             continue;
         }
-        if (patients && second.GetPatient2Data(RecordText(patient.m_rec.key)) != PelmoStatus::kOk)
+        if (patients &&
+            second.GetPatient2Data(platform::RecText(patient.m_rec.key)) != PelmoStatus::kOk)
             second.m_rec = {};
 
         Pending next{number, {}, {}};
@@ -283,8 +279,9 @@ BulkSend::Result BulkSend::Run(Kind kind, const std::string& databaseFolder) {
 
     m_web.Close();
     m_log.WriteLog(OperationLog::Info,
-                   J(texts.result) + Format(J(" 追加[%d]件 更新[%d]件 失敗[%d]件").c_str(),
-                                            result.added, result.updated, result.failed));
+                   J(texts.result) +
+                       platform::FormatNumbers(J(" 追加[%d]件 更新[%d]件 失敗[%d]件").c_str(),
+                                               result.added, result.updated, result.failed));
     if (timerWasRunning && m_hooks.restartTimer)
         m_hooks.restartTimer();
     return result;

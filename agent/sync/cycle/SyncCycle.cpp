@@ -132,7 +132,7 @@ CycleOutcome SyncCycle::Run() {
         m_log.SetDatabaseFolder(folder);
         COwnerDB owner(folder, 1);
         owner.SetAssociatedDB(nullptr);
-        if (owner.Open() != 0) {
+        if (owner.Open() != PelmoStatus::kOk) {
             m_log.WriteLog(OperationLog::Error, owner.GetLastDBErr());
             return outcome;
         }

@@ -1,6 +1,5 @@
 #include "agent/sync/exchanges/ProcessAppCheckIns.h"
 
-#include <cstdio>
 #include <cstring>
 #include <optional>
 
@@ -12,22 +11,18 @@
 #include "outside/pelmodb/CPelmoSubTools.h"
 #include "outside/pelmodb/PelmoStatus.h"
 #include "platform/Cp932.h"
+#include "platform/FormatNumbers.h"
+#include "platform/RecordFields.h"
 
+using platform::FormatNumbers;
 using platform::J;
+using platform::RecText;
+using platform::SetRecText;
 
 namespace {
 
 const char* const kSelect = "SELECT * FROM appointments WHERE hospital_visited='CHK' AND "
                             "appo_date=DATE(CONVERT_TZ(CURRENT_TIME,'UTC','Asia/Tokyo'))";
-
-template <std::size_t N> std::string Text(const char (&field)[N]) {
-    return std::string(field, strnlen(field, N));
-}
-
-template <std::size_t N> void Put(char (&dst)[N], const std::string& src) {
-    std::memset(dst, 0, N);
-    std::memcpy(dst, src.data(), std::min(src.size(), N - 1));
-}
 
 struct CheckInRow {
     std::string appoKey;
@@ -40,14 +35,15 @@ std::string FindSaleOfReservation(CSaleDB& sale, const tagReservation& res) {
     char key[20] = {};
     std::memcpy(key, res.patientKey, std::min<std::size_t>(strnlen(res.patientKey, 20), 10));
     std::memcpy(key + 11, res.date, strnlen(res.date, 8));
-    if (sale.SetKey(1) != PelmoStatus::kOk || sale.SetKeyBuffer(key, sizeof key) != 0)
+    if (sale.SetKey(1) != PelmoStatus::kOk ||
+        sale.SetKeyBuffer(key, sizeof key) != PelmoStatus::kOk)
         return {};
     for (int rc = sale.GetGREQ(); rc == PelmoStatus::kOk; rc = sale.GetNEXT()) {
         if (std::memcmp(sale.m_rec.patientKey, key, 11) != 0 ||
             std::memcmp(sale.m_rec.date, key + 11, 9) != 0)
             break;
-        if (Text(sale.m_rec.reservationKey) == Text(res.key))
-            return Text(sale.m_rec.saleNo);
+        if (RecText(sale.m_rec.reservationKey) == RecText(res.key))
+            return RecText(sale.m_rec.saleNo);
     }
     return {};
 }
@@ -56,22 +52,20 @@ std::string FindSaleOfReservation(CSaleDB& sale, const tagReservation& res) {
 // exists for it already. 0, or the library's status when the sale could not be made.
 int MakeSale(SyncContext& ctx) {
     CReservationDB& res = ctx.tables.reservation;
-    std::string saleNo = Text(res.m_rec.saleNo);
+    std::string saleNo = RecText(res.m_rec.saleNo);
     if (!saleNo.empty() && ctx.tables.sale.GetSaleData(saleNo) == PelmoStatus::kOk)
         return PelmoStatus::kOk;
     std::string earlier = FindSaleOfReservation(ctx.tables.sale, res.m_rec);
     if (!earlier.empty()) {
-        Put(res.m_rec.saleNo, earlier);
+        SetRecText(res.m_rec.saleNo, earlier);
         return PelmoStatus::kOk;
     }
     return CPelmoSubTools::ReservationToSale(nullptr, &res);
 }
 
 std::string Today(const platform::Clock& clock) {
-    LocalDateTime now = LocalNow(clock);
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "%04d%02d%02d", now.year, now.month, now.day);
-    return buf;
+    const LocalDateTime now = LocalNow(clock);
+    return FormatNumbers("%04d%02d%02d", now.year, now.month, now.day);
 }
 
 std::string ArrivedSql(const std::string& appoKey) {
@@ -96,16 +90,14 @@ struct Answer {
 std::string RecordArrival(SyncContext& ctx, const CheckInRow& row, const std::string& patientId,
                           const std::string& patientName) {
     CReservationDB& res = ctx.tables.reservation;
-    const std::string patientKey = Text(res.m_rec.patientKey);
-    res.m_rec.status = 1;
+    const std::string patientKey = RecText(res.m_rec.patientKey);
+    res.m_rec.status = ReservationStatus::kArrived;
     int hour = 0;
     int minute = 0;
     if (row.visitedAt) {
         hour = row.visitedAt->hour;
         minute = row.visitedAt->minute;
-        char hhmm[8];
-        std::snprintf(hhmm, sizeof hhmm, "%02d%02d", hour % 100, minute % 100);
-        Put(res.m_rec.receptionTime, hhmm);
+        SetRecText(res.m_rec.receptionTime, FormatNumbers("%02d%02d", hour % 100, minute % 100));
     }
     if (res.m_rec.saleOnArrival != 0) {
         // Without the sale the arrival is not written either: an arrived reservation is never
@@ -125,8 +117,7 @@ std::string RecordArrival(SyncContext& ctx, const CheckInRow& row, const std::st
         ctx.log.WriteLog(OperationLog::Error, FailureText(row.appoKey, rc), patientKey);
         return {};
     }
-    char time[16];
-    std::snprintf(time, sizeof time, "%02d:%02d", hour % 100, minute % 100);
+    const std::string time = FormatNumbers("%02d:%02d", hour % 100, minute % 100);
     ctx.log.WriteLog(OperationLog::CheckIn,
                      J("来院受付[") + time + " " + patientId + " " + patientName + "]", patientKey);
     CPelmoSubTools::SetFinishedDate(patientKey, ctx.databaseFolder, 1, Today(ctx.clock));
@@ -146,23 +137,23 @@ Answer CheckIn(SyncContext& ctx, const CheckInRow& row) {
         ctx.log.WriteLog(OperationLog::Error, FailureText(row.appoKey, rc));
         return {};
     }
-    const std::string patientKey = Text(res.m_rec.patientKey);
+    const std::string patientKey = RecText(res.m_rec.patientKey);
 
     std::string patientId = J("未登録");
     std::string patientName;
     CPatientDB& patient = ctx.tables.patient;
-    if (patient.GetPatient1Data(Text(res.m_rec.patientKey)) == PelmoStatus::kOk) {
-        patientId = Text(patient.m_rec.displayNo);
-        patientName = Text(patient.m_rec.name);
+    if (patient.GetPatient1Data(RecText(res.m_rec.patientKey)) == PelmoStatus::kOk) {
+        patientId = RecText(patient.m_rec.displayNo);
+        patientName = RecText(patient.m_rec.name);
     }
 
     switch (res.m_rec.status) {
-    case 0: {
+    case ReservationStatus::kBooked: {
         std::string sql = RecordArrival(ctx, row, patientId, patientName);
         const bool linked = !sql.empty();
         return {std::move(sql), linked, false, patientKey};
     }
-    case 1: {
+    case ReservationStatus::kArrived: {
         // Arrived: recorded by this exchange in an earlier cycle whose answer never reached the
         // web (then only the answer is repeated), or at the clinic (then nothing is to be done).
         tagWebLink link;

@@ -9,14 +9,16 @@
 #include "agent/core/SqlLiterals.h"
 #include "agent/sync/exchanges/FirstVisitBookings.h"
 #include "agent/sync/support/FindFreeSlot.h"
-#include "agent/sync/support/RecordFields.h"
 #include "agent/sync/support/WebLinks.h"
 #include "agent/sync/support/WebValueText.h"
 #include "outside/pelmodb/PelmoStatus.h"
 #include "outside/tools/CTools.h"
 #include "platform/Cp932.h"
+#include "platform/RecordFields.h"
 
 using platform::J;
+using platform::RecText;
+using platform::SetRecText;
 namespace keys = settingkeys;
 
 namespace {
@@ -36,7 +38,7 @@ struct Booking {
 // The placeholder patient that first-visit reservations point to; made once when missing.
 void EnsurePlaceholderPatient(SyncContext& ctx) {
     CPatientDB& patients = ctx.tables.patient;
-    if (patients.GetPatient1Data(kFirstVisitPatientKey) != 4)
+    if (patients.GetPatient1Data(kFirstVisitPatientKey) != PelmoStatus::kNotFound)
         return;
     patients.ClearRecord();
     SetRecText(patients.m_rec.key, kFirstVisitPatientKey);
@@ -112,7 +114,7 @@ Answer BookOne(SyncContext& ctx, const Page& page, int unitType, bool firstCycle
                          kFirstVisitPatientKey);
         return {};
     }
-    if (linked == PelmoStatus::kOk && HoldsSlot(book.m_rec)) {
+    if (linked == PelmoStatus::kOk && ReservationStatus::HoldsSlot(book.m_rec.status)) {
         const std::string key = RecText(link.reservationKey);
         return {confirm(key), key, true};
     }
@@ -174,7 +176,7 @@ Answer BookOne(SyncContext& ctx, const Page& page, int unitType, bool firstCycle
     SetRecText(r.start, b.time);
     SetRecText(r.end, AddMinutes(b.time, page.minutes));
     SetRecText(r.webUpdateDate, b.updatedDate);
-    r.status = 0;
+    r.status = ReservationStatus::kBooked;
     SetRecText(r.guestTitle, page.title);
     SetRecText(r.memo, b.content);
     SetRecText(r.guestName, b.name);
@@ -188,7 +190,7 @@ Answer BookOne(SyncContext& ctx, const Page& page, int unitType, bool firstCycle
     const tagWebLink made = MakeWebLink(ctx.clock, weblink::kFirstAppointments, b.id,
                                         CWebLinkDB::kBooked, key, b.date + b.time);
     if (WriteLinked(
-            ctx, {&book}, made, [&book] { return book.Insert(0); }, err) != 0) {
+            ctx, {&book}, made, [&book] { return book.Insert(0); }, err) != PelmoStatus::kOk) {
         ctx.log.WriteLog(OperationLog::Error, J("予約を登録できません ") + err,
                          kFirstVisitPatientKey);
         return {};

@@ -4,13 +4,15 @@
 #include "agent/core/FieldText.h"
 #include "agent/core/SqlLiterals.h"
 #include "agent/sync/exchanges/FirstVisitBookings.h"
-#include "agent/sync/support/RecordFields.h"
 #include "agent/sync/support/WebLinks.h"
 #include "agent/sync/support/WebValueText.h"
 #include "outside/pelmodb/PelmoStatus.h"
 #include "platform/Cp932.h"
+#include "platform/RecordFields.h"
 
 using platform::J;
+using platform::RecText;
+using platform::SetRecText;
 
 namespace {
 
@@ -39,7 +41,7 @@ void ReadRows(SyncContext& ctx, const std::string& sql, std::vector<CancelRow>& 
 // row names no reservation, so only the outstanding links lead to it.
 std::string UnansweredCancellations(SyncContext& ctx) {
     std::vector<tagWebLink> open;
-    if (ctx.tables.webLink.GetOutstanding(weblink::kFirstAppointments, open) != 0) {
+    if (ctx.tables.webLink.GetOutstanding(weblink::kFirstAppointments, open) != PelmoStatus::kOk) {
         ctx.log.WriteLog(OperationLog::Error,
                          J("予約テーブルアクセスエラー ") + ctx.tables.webLink.GetLastDBErr());
         return {};
@@ -91,10 +93,10 @@ void ProcessFirstVisitCancellations(SyncContext& ctx) {
         // The cancellation was written in an earlier cycle and only its answer is missing.
         const bool repeat = linked == PelmoStatus::kOk && link.action == CWebLinkDB::kCancelled &&
                             RecText(link.reservationKey) == key && rc == PelmoStatus::kOk &&
-                            book.m_rec.status != 0;
+                            book.m_rec.status != ReservationStatus::kBooked;
         bool wrote = false;
-        if (rc == PelmoStatus::kOk && book.m_rec.status == 0) {
-            book.m_rec.status = 2;
+        if (rc == PelmoStatus::kOk && book.m_rec.status == ReservationStatus::kBooked) {
+            book.m_rec.status = ReservationStatus::kCancelled;
             SetRecText(book.m_rec.cancelNote,
                        J("Webにてキャンセル ") + row.name + "(" + row.kana + ") TEL:" + row.tel);
             if (!row.updatedDate.empty()) {
@@ -105,7 +107,8 @@ void ProcessFirstVisitCancellations(SyncContext& ctx) {
             const tagWebLink made = MakeWebLink(ctx.clock, weblink::kFirstAppointments, row.id,
                                                 CWebLinkDB::kCancelled, key);
             if (WriteLinked(
-                    ctx, {&book}, made, [&book] { return book.Update(0); }, err) != 0) {
+                    ctx, {&book}, made, [&book] { return book.Update(0); }, err) !=
+                PelmoStatus::kOk) {
                 // Still booked locally: the row keeps cancel_flag 1 for the next cycle.
                 ctx.log.WriteLog(OperationLog::Error, J("予約テーブルアクセスエラー ") + err);
                 continue;

@@ -8,10 +8,12 @@
 #include "agent/sync/exchanges/PublishMemo.h"
 #include "agent/sync/support/FillStatement.h"
 #include "agent/sync/support/PublishHelpers.h"
-#include "agent/sync/support/RecordText.h"
+#include "outside/pelmodb/PelmoStatus.h"
 #include "platform/Cp932.h"
+#include "platform/RecordFields.h"
 
 using platform::J;
+using platform::RecText;
 
 namespace {
 
@@ -26,8 +28,6 @@ constexpr const char* kInsertTreatment =
     "INSERT INTO treatment_details(patient_key,treatment_id,treatment_date,appo_type,"
     "treatment_details,created_at,updated_at) VALUES(%s,%s,%s,%s,%s,%s,%s)";
 constexpr const char* kDeleteMemo = "DELETE FROM memo WHERE patient_key=%s AND treatment_id=%s";
-
-constexpr char kArrived = 1;
 
 } // namespace
 
@@ -44,10 +44,10 @@ bool ArrivedAppointmentType(CReservationDB& reservation, const std::string& pati
     int rc = reservation.GetGREQ();
     while (rc == PelmoStatus::kOk) {
         const tagReservation& r = reservation.m_rec;
-        if (RecordText(r.patientKey) != patientKey || RecordText(r.date) != date)
+        if (RecText(r.patientKey) != patientKey || RecText(r.date) != date)
             return true;
-        if (r.status == kArrived) {
-            type = RecordText(r.type);
+        if (r.status == ReservationStatus::kArrived) {
+            type = RecText(r.type);
             return true;
         }
         rc = reservation.GetNEXT();
@@ -102,16 +102,16 @@ bool ProcessMemoEntry(SyncContext& ctx, const std::string& path) {
                 if (!opened)
                     return false;
                 std::string type;
-                if (!ArrivedAppointmentType(ctx.tables.reservation, patientKey,
-                                            RecordText(rec.date), type)) {
+                if (!ArrivedAppointmentType(ctx.tables.reservation, patientKey, RecText(rec.date),
+                                            type)) {
                     ctx.log.WriteLog(OperationLog::Error, ctx.tables.reservation.GetLastDBErr(),
                                      patientKey);
                     return false;
                 }
-                const std::string date = SqlDate(RecordText(rec.date));
+                const std::string date = SqlDate(RecText(rec.date));
                 const std::string appoType = SqlText(type);
-                const std::string text = SqlText(RecordText(rec.text));
-                const std::string updated = SqlDate(RecordText(rec.updateDate));
+                const std::string text = SqlText(RecText(rec.text));
+                const std::string updated = SqlDate(RecText(rec.updateDate));
                 statementA = exists ? FillStatement(kUpdateTreatment,
                                                     {date, appoType, text, updated, key, number})
                                     : FillStatement(kInsertTreatment, {key, number, date, appoType,

@@ -3,10 +3,12 @@
 #include "agent/sync/cycle/EntryFileKey.h"
 
 #include "agent/sync/exchanges/PublishPatient.h"
-#include "agent/sync/support/RecordText.h"
+#include "outside/pelmodb/PelmoStatus.h"
 #include "platform/Cp932.h"
+#include "platform/RecordFields.h"
 
 using platform::J;
+using platform::RecText;
 
 namespace {
 
@@ -32,7 +34,7 @@ bool ProcessPatientEntry(SyncContext& ctx, const std::string& path) {
     CPatientDB& patient = ctx.tables.patient;
     CPatientDB2& second = ctx.tables.patient2;
     const int rc = patient.GetPatientData(&second, key);
-    if (rc != 0) {
+    if (rc != PelmoStatus::kOk) {
         // Not there (yet): the file waits for the patient. A read error is worth a line.
         if (rc != PelmoStatus::kNotFound)
             ctx.log.WriteLog(OperationLog::Error, patient.GetLastDBErr(), key);
@@ -41,8 +43,8 @@ bool ProcessPatientEntry(SyncContext& ctx, const std::string& path) {
     const int result =
         PublishPatient(ctx.web, ctx.log, patient.m_rec, second.m_rec, ctx.state.showIdCut);
     ctx.log.WriteLog(OperationLog::Info,
-                     J("患者送信") + OutcomeWord(result) + RecordText(patient.m_rec.displayNo) +
-                         " " + RecordText(patient.m_rec.name),
+                     J("患者送信") + OutcomeWord(result) + RecText(patient.m_rec.displayNo) + " " +
+                         RecText(patient.m_rec.name),
                      key);
     ctx.state.patientDirectory.UpdatePatientDirectoryEntry(patient.m_rec, second.m_rec, ctx.clock);
     return result != kPublishFailed;

@@ -6,10 +6,11 @@
 #include "agent/core/SqlLiterals.h"
 #include "agent/sync/support/FillStatement.h"
 #include "agent/sync/support/PublishHelpers.h"
-#include "agent/sync/support/RecordText.h"
 #include "platform/Cp932.h"
+#include "platform/RecordFields.h"
 
 using platform::J;
+using platform::RecText;
 
 namespace {
 
@@ -39,10 +40,10 @@ bool PaymentDetails(CSaleItemDB& items, const std::string& saleNo, std::string& 
     items.SetKey(0);
     items.SetKeyBuffer(saleNo.data(), static_cast<int>(saleNo.size()));
     int rc = items.GetGREQ();
-    while (rc == PelmoStatus::kOk && RecordText(items.m_rec.saleNo) == saleNo) {
+    while (rc == PelmoStatus::kOk && RecText(items.m_rec.saleNo) == saleNo) {
         if (!first)
             joined += ',';
-        joined += RecordText(items.m_rec.name);
+        joined += RecText(items.m_rec.name);
         first = false;
         rc = items.GetNEXT();
     }
@@ -85,7 +86,7 @@ bool ProcessSaleEntry(SyncContext& ctx, const std::string& path) {
                 return false;
             }
             const tagSale& rec = sale.m_rec;
-            reference = RecordText(rec.patientKey);
+            reference = RecText(rec.patientKey);
             prefix = J("入金情報更新 [reg=");
 
             bool opened = false;
@@ -102,12 +103,12 @@ bool ProcessSaleEntry(SyncContext& ctx, const std::string& path) {
             }
             std::string typeName;
             CCategoryDB& category = ctx.tables.category;
-            if (category.GetCategoryData(kPaymentTypeKind, RecordText(rec.paymentType)) ==
+            if (category.GetCategoryData(kPaymentTypeKind, RecText(rec.paymentType)) ==
                 PelmoStatus::kOk)
-                typeName = RecordText(category.m_rec.name);
+                typeName = RecText(category.m_rec.name);
 
             const std::string patientKey = SqlText(reference);
-            const std::string date = SqlDate(RecordText(rec.date));
+            const std::string date = SqlDate(RecText(rec.date));
             const std::string text = SqlText(details);
             const std::string amount =
                 std::to_string(static_cast<long>(rec.amount) - static_cast<long>(rec.amount2));

@@ -6,13 +6,15 @@
 #include "agent/core/FieldText.h"
 #include "agent/core/SqlLiterals.h"
 #include "agent/sync/exchanges/PendingAppointments.h"
-#include "agent/sync/support/RecordFields.h"
 #include "agent/sync/support/WebLinks.h"
 #include "agent/sync/support/WebValueText.h"
 #include "outside/pelmodb/PelmoStatus.h"
 #include "platform/Cp932.h"
+#include "platform/RecordFields.h"
 
 using platform::J;
+using platform::RecText;
+using platform::SetRecText;
 
 namespace {
 
@@ -31,7 +33,7 @@ std::string NewStandbyEntry(SyncContext& ctx, const tagReservation& r, const Can
     char top[11] = "9999999999";
     standby.SetKey(0);
     standby.SetKeyBuffer(top, 11);
-    if (standby.GetLEEQ() == 0)
+    if (standby.GetLEEQ() == PelmoStatus::kOk)
         highest = std::atoll(RecText(standby.m_rec.key).c_str());
 
     char key[32];
@@ -54,7 +56,7 @@ std::string NewStandbyEntry(SyncContext& ctx, const tagReservation& r, const Can
     std::snprintf(today, sizeof today, "%04d%02d%02d", now.year % 10000, now.month % 100,
                   now.day % 100);
     SetRecText(e.registeredDate, today);
-    if (standby.Insert() != 0) {
+    if (standby.Insert() != PelmoStatus::kOk) {
         err = standby.GetLastDBErr();
         return {};
     }
@@ -110,22 +112,23 @@ void ProcessStandbyCancellations(SyncContext& ctx) {
             continue;
         }
         bool wrote = false, repeat = false;
-        if (rc == 0) {
+        if (rc == PelmoStatus::kOk) {
             tagReservation r = book.m_rec;
             patientKey = RecText(r.patientKey);
-            if (ctx.tables.patient.GetPatient1Data(patientKey) == 0) {
+            if (ctx.tables.patient.GetPatient1Data(patientKey) == PelmoStatus::kOk) {
                 patientId = RecText(ctx.tables.patient.m_rec.displayNo);
                 patientName = RecText(ctx.tables.patient.m_rec.name);
             }
             // Cancelled in an earlier cycle whose answer never reached the web: the answer
             // names the standby entry made then.
             repeat = linked == PelmoStatus::kOk && link.action == CWebLinkDB::kCancelled &&
-                     RecText(link.reservationKey) == reservationKey && r.status != 0;
+                     RecText(link.reservationKey) == reservationKey &&
+                     r.status != ReservationStatus::kBooked;
             if (repeat && link.standbyKey[0] != '\0')
                 standbyKey = RecText(link.standbyKey);
-            if (r.status == 0) {
+            if (r.status == ReservationStatus::kBooked) {
                 SetRecText(book.m_rec.cancelNote, J("診察券アプリから予約取り消し"));
-                book.m_rec.status = 2;
+                book.m_rec.status = ReservationStatus::kCancelled;
                 book.m_rec.secondaryState = 2;
                 tagWebLink made = MakeWebLink(ctx.clock, weblink::kPendingAppointments, row.id,
                                               CWebLinkDB::kCancelled, reservationKey);
@@ -135,13 +138,13 @@ void ProcessStandbyCancellations(SyncContext& ctx) {
                     ctx, {&book, &ctx.tables.standby}, made,
                     [&] {
                         const int updated = book.Update(0);
-                        if (updated != 0)
+                        if (updated != PelmoStatus::kOk)
                             return updated;
                         if (ctx.tables.standby.GetReservationStandbyDataFromReservationKey(
-                                reservationKey) != 0)
+                                reservationKey) != PelmoStatus::kOk)
                             SetRecText(made.standbyKey,
                                        NewStandbyEntry(ctx, book.m_rec, row, standbyErr));
-                        return 0;
+                        return PelmoStatus::kOk;
                     },
                     err);
                 if (written != 0) {

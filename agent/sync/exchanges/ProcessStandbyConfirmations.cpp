@@ -9,13 +9,15 @@
 #include "agent/sync/exchanges/PendingAppointments.h"
 #include "agent/sync/exchanges/WebChangeRequests.h"
 #include "agent/sync/support/FindFreeSlot.h"
-#include "agent/sync/support/RecordFields.h"
 #include "agent/sync/support/WebLinks.h"
 #include "agent/sync/support/WebValueText.h"
 #include "outside/pelmodb/PelmoStatus.h"
 #include "platform/Cp932.h"
+#include "platform/RecordFields.h"
 
 using platform::J;
+using platform::RecText;
+using platform::SetRecText;
 
 namespace {
 
@@ -68,9 +70,10 @@ std::string RequestOf(const Confirmation& c) {
 // Points the row's standby entry at the reservation it led to.
 void LinkStandbyEntry(SyncContext& ctx, const Confirmation& c, const std::string& key) {
     CReservationStandbyDB& standby = ctx.tables.standby;
-    if (c.standbyKey.size() == 10 && standby.GetReservationStandbyData(c.standbyKey) == 0) {
+    if (c.standbyKey.size() == 10 &&
+        standby.GetReservationStandbyData(c.standbyKey) == PelmoStatus::kOk) {
         SetRecText(standby.m_rec.reservationKey, key);
-        if (standby.Update(1) != 0)
+        if (standby.Update(1) != PelmoStatus::kOk)
             ctx.log.WriteLog(OperationLog::Error,
                              J("予約待ちを更新できません ") + standby.GetLastDBErr(), c.patientKey);
     }
@@ -91,7 +94,8 @@ Answer ConfirmOne(SyncContext& ctx, int unitType, const Confirmation& c) {
     const int linked = FindLinkedReservation(ctx, weblink::kPendingAppointments, c.id, link, err);
     if (IsReadError(linked))
         return readError(err);
-    const bool linkLive = linked == PelmoStatus::kOk && HoldsSlot(book.m_rec);
+    const bool linkLive =
+        linked == PelmoStatus::kOk && ReservationStatus::HoldsSlot(book.m_rec.status);
     const tagReservation linkedRes = book.m_rec;
     std::string key;
     const int named = c.reservationKey.empty() ? PelmoStatus::kNotFound
@@ -119,7 +123,7 @@ Answer ConfirmOne(SyncContext& ctx, int unitType, const Confirmation& c) {
     }
 
     std::string patientId = J("未登録"), patientName;
-    if (ctx.tables.patient.GetPatient1Data(c.patientKey) == 0) {
+    if (ctx.tables.patient.GetPatient1Data(c.patientKey) == PelmoStatus::kOk) {
         patientId = RecText(ctx.tables.patient.m_rec.displayNo);
         patientName = RecText(ctx.tables.patient.m_rec.name);
     }
@@ -175,7 +179,7 @@ Answer ConfirmOne(SyncContext& ctx, int unitType, const Confirmation& c) {
     SetRecText(r.unit, unitType == 0 ? chosen : otherCode);
     SetRecText(r.doctor, unitType == 0 ? otherCode : chosen);
     SetRecText(r.type, c.type);
-    r.status = 0;
+    r.status = ReservationStatus::kBooked;
     SetRecText(r.date, c.date);
     SetRecText(r.start, c.time);
     SetRecText(r.end, AddMinutes(c.time, c.minutes));

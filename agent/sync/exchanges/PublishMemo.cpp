@@ -7,7 +7,9 @@
 #include "agent/sync/log/OperationLog.h"
 #include "agent/sync/support/FillStatement.h"
 #include "agent/sync/support/PublishHelpers.h"
-#include "agent/sync/support/RecordText.h"
+#include "platform/RecordFields.h"
+
+using platform::RecText;
 
 namespace {
 
@@ -39,8 +41,8 @@ BulkRows::Table MemoBulkTable() {
 
 BulkRows::Row MemoBulkRow(const tagMemo& memo) {
     BulkRows::Row row;
-    row.keys = {SqlText(RecordText(memo.patientKey)), SqlText(RecordText(memo.memoNo))};
-    row.values = {SqlDate(RecordText(memo.date)), SqlText(RecordText(memo.text))};
+    row.keys = {SqlText(RecText(memo.patientKey)), SqlText(RecText(memo.memoNo))};
+    row.values = {SqlDate(RecText(memo.date)), SqlText(RecText(memo.text))};
     return row;
 }
 
@@ -58,7 +60,7 @@ int PublishMemo(WebSession& web, OperationLog& log, const tagMemo& memo) {
         web.Database().ExecuteSQL(sql);
         return exists ? kPublishUpdated : kPublishAdded;
     } catch (const CDBException& e) {
-        log.WriteLog(OperationLog::SqlError, e.m_strError, RecordText(memo.patientKey));
+        log.WriteLog(OperationLog::SqlError, e.m_strError, RecText(memo.patientKey));
         return e.IsLostConnection() ? kPublishLost : kPublishFailed;
     }
 }

@@ -6,8 +6,10 @@
 #include "agent/sync/log/OperationLog.h"
 #include "agent/sync/support/FillStatement.h"
 #include "agent/sync/support/PublishHelpers.h"
-#include "agent/sync/support/RecordText.h"
 #include "outside/tools/CTools.h"
+#include "platform/RecordFields.h"
+
+using platform::RecText;
 
 namespace {
 
@@ -53,20 +55,20 @@ BulkRows::Table PatientBulkTable() {
 
 BulkRows::Row PatientBulkRow(const tagPatient& patient, const tagPatient2& second, int showIdCut) {
     BulkRows::Row row;
-    row.keys = {SqlText(RecordText(patient.key))};
-    row.values = {SqlText(CutDisplayNumber(RecordText(patient.displayNo), showIdCut)),
-                  SqlText(RecordText(patient.name)),
-                  SqlText(RecordText(patient.kana)),
-                  SqlDate(RecordText(patient.birthday)),
-                  SqlText(RecordText(patient.tel)),
-                  SqlText(RecordText(patient.comment)),
-                  SqlText(RecordText(second.characteristic))};
+    row.keys = {SqlText(RecText(patient.key))};
+    row.values = {SqlText(CutDisplayNumber(RecText(patient.displayNo), showIdCut)),
+                  SqlText(RecText(patient.name)),
+                  SqlText(RecText(patient.kana)),
+                  SqlDate(RecText(patient.birthday)),
+                  SqlText(RecText(patient.tel)),
+                  SqlText(RecText(patient.comment)),
+                  SqlText(RecText(second.characteristic))};
     return row;
 }
 
 int PublishPatient(WebSession& web, OperationLog& log, const tagPatient& patient,
                    const tagPatient2& second, int showIdCut) {
-    const std::string rawKey = RecordText(patient.key);
+    const std::string rawKey = RecText(patient.key);
     try {
         const BulkRows::Row row = PatientBulkRow(patient, second, showIdCut);
         const std::string& key = row.keys[0];

@@ -11,16 +11,15 @@
 #include "agent/sync/support/FirstVisitPages.h"
 #include "agent/sync/support/PublishStatements.h"
 #include "outside/pelmodb/COwnerDB.h"
+#include "outside/pelmodb/PelmoStatus.h"
 #include "platform/Cp932.h"
+#include "platform/RecordFields.h"
 
 using platform::J;
+using platform::RecText;
 namespace keys = settingkeys;
 
 namespace {
-
-template <std::size_t N> std::string Field(const char (&field)[N]) {
-    return std::string(field, strnlen(field, N));
-}
 
 struct WebStaff {
     long id = 0;
@@ -32,11 +31,11 @@ struct WebStaff {
 bool PublishStaffRows(SyncContext& ctx, COwnerDB& users, std::set<long>& published) {
     users.SetKey(0);
     int rc = users.GetFIRST();
-    for (; rc == 0; rc = users.GetNEXT()) {
+    for (; rc == PelmoStatus::kOk; rc = users.GetNEXT()) {
         const long id = users.m_rec.id;
-        const std::string code = Field(users.m_rec.staffCode);
-        const std::string name = Field(users.m_rec.name);
-        const std::string password = Field(users.m_rec.password);
+        const std::string code = RecText(users.m_rec.staffCode);
+        const std::string name = RecText(users.m_rec.name);
+        const std::string password = RecText(users.m_rec.password);
         const int exists =
             PublishRowExists(ctx, "SELECT * FROM staffs WHERE id=" + std::to_string(id));
         if (exists < 0)
@@ -175,8 +174,8 @@ bool PublishTypeRows(SyncContext& ctx) {
     category.SetKey(0);
     category.SetKeyBuffer("0", 1);
     int rc = category.GetGREQ();
-    for (; rc == 0 && Field(category.m_rec.kind) == "0"; rc = category.GetNEXT()) {
-        const std::string code = Field(category.m_rec.code);
+    for (; rc == PelmoStatus::kOk && RecText(category.m_rec.kind) == "0"; rc = category.GetNEXT()) {
+        const std::string code = RecText(category.m_rec.code);
         // Without a code the row would look like a first-visit page row on the site.
         if (code.empty())
             continue;
@@ -191,7 +190,7 @@ bool PublishTypeRows(SyncContext& ctx) {
             shownName = names.ItemOr(k, "");
         }
         if (shownName.empty())
-            shownName = Field(category.m_rec.name);
+            shownName = RecText(category.m_rec.name);
         // A plain text search, as the site's settings always did: "10,11" also hides "1".
         const std::string hidden = hiddenText.find(code) != std::string::npos ? "1" : "";
 
@@ -214,7 +213,7 @@ bool PublishTypeRows(SyncContext& ctx) {
                          SqlText(units) + "," + SqlText(doctors) + "," + std::to_string(afterDays) +
                          "," + SqlText(hidden) + "," + SqlText(shownName) + ")");
     }
-    if (rc != 0 && rc != PelmoStatus::kEndOfFile) {
+    if (rc != PelmoStatus::kOk && rc != PelmoStatus::kEndOfFile) {
         ctx.log.WriteLog(OperationLog::Error, category.GetLastDBErr());
         return false;
     }

@@ -4,26 +4,12 @@
 #include "agent/sync/exchanges/PendingAppointments.h"
 #include "agent/sync/support/PendingRow.h"
 #include "agent/sync/support/PendingSettings.h"
-#include "agent/sync/support/RecordFields.h"
+#include "outside/pelmodb/PelmoStatus.h"
+#include "platform/RecordFields.h"
+
+using platform::RecText;
 
 namespace {
-
-struct PatientShown {
-    std::string id, name, kana;
-};
-
-PatientShown ReadPatient(SyncContext& ctx, const std::string& patientKey) {
-    PatientShown p;
-    if (patientKey.empty())
-        return p;
-    CPatientDB& patients = ctx.tables.patient;
-    if (patients.GetPatientData(&ctx.tables.patient2, patientKey) != 0)
-        return p;
-    p.id = RecText(patients.m_rec.displayNo);
-    p.name = RecText(patients.m_rec.name);
-    p.kana = RecText(patients.m_rec.kana);
-    return p;
-}
 
 int DeleteRow(SyncContext& ctx, const std::string& standbyKey) {
     const std::string where = "pending_appo_id=" + SqlText(standbyKey);
@@ -34,7 +20,7 @@ int DeleteRow(SyncContext& ctx, const std::string& standbyKey) {
     if (found == 0)
         return 1;
     // The entry is gone locally: the row's own patient key names the patient in the log.
-    const PatientShown p = ReadPatient(ctx, row.patientKey);
+    const PendingPatient p = ReadPendingPatient(ctx, row.patientKey);
     return RunPendingStatement(ctx, "DELETE FROM pending_appointments WHERE " + where, true,
                                row.periodFrom, row.periodTo, p.id, p.name);
 }
@@ -48,25 +34,26 @@ int PublishStandbyEntry(SyncContext& ctx, int kind, const std::string& standbyKe
 
     CReservationStandbyDB& standby = ctx.tables.standby;
     const int rc = standby.GetReservationStandbyData(standbyKey);
-    if (rc == 4)
+    if (rc == PelmoStatus::kNotFound)
         return DeleteRow(ctx, standbyKey);
-    if (rc != 0)
+    if (rc != PelmoStatus::kOk)
         return 0;
     const tagReservationStandby entry = standby.m_rec;
 
     PendingRow row;
     row.standbyKey = standbyKey;
     const std::string linkedKey = RecText(entry.reservationKey);
-    if (!linkedKey.empty() && ctx.tables.reservation.GetReservationData(linkedKey) == 0) {
+    if (!linkedKey.empty() &&
+        ctx.tables.reservation.GetReservationData(linkedKey) == PelmoStatus::kOk) {
         const tagReservation& r = ctx.tables.reservation.m_rec;
         row.reservationKey = linkedKey;
         row.bookedDate = RecText(r.date);
         row.bookedStart = RecText(r.start);
-        row.confirmedFlag = (r.status == 0 || r.status == 1) ? 2 : 0;
+        row.confirmedFlag = ReservationStatus::HoldsSlot(r.status) ? 2 : 0;
     }
 
     row.patientKey = RecText(entry.patientKey);
-    const PatientShown patient = ReadPatient(ctx, row.patientKey);
+    const PendingPatient patient = ReadPendingPatient(ctx, row.patientKey);
     row.patientName = patient.name;
     row.patientKana = patient.kana;
     row.periodFrom = RecText(entry.periodFrom);

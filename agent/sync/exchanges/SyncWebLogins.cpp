@@ -8,6 +8,7 @@
 #include "agent/core/FieldText.h"
 #include "outside/pelmodb/PelmoStatus.h"
 #include "platform/Cp932.h"
+#include "platform/RecordFields.h"
 
 namespace {
 
@@ -30,8 +31,7 @@ void Apply(SyncContext& ctx, const std::string& patientKey, const std::string& l
     const std::size_t size = sizeof patient.m_rec.webLastLogin;
     if (std::strncmp(stored, login.c_str(), size) >= 0)
         return;
-    std::memset(stored, 0, size);
-    std::memcpy(stored, login.data(), std::min(login.size(), size - 1));
+    platform::SetRecText(stored, size, login);
     int rc = patient.Update();
     if (rc != PelmoStatus::kOk)
         ctx.log.WriteLog(OperationLog::Error,

@@ -2,9 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <initializer_list>
 #include <optional>
 #include <vector>
 
@@ -14,50 +11,23 @@
 #include "agent/core/CommaList.h"
 #include "agent/core/FieldText.h"
 #include "agent/core/SqlLiterals.h"
+#include "agent/sync/support/FillStatement.h"
 #include "agent/sync/support/FindFreeSlot.h"
 #include "agent/sync/support/WebLinks.h"
 #include "outside/pelmodb/PelmoStatus.h"
 #include "platform/Cp932.h"
+#include "platform/FormatNumbers.h"
+#include "platform/RecordFields.h"
 
+using platform::FormatNumbers;
 using platform::J;
+using platform::RecText;
+using platform::SetRecText;
 
 namespace {
 
-// A fixed-size text field of a record as a string (up to its first NUL).
-template <std::size_t N> std::string Field(const char (&f)[N]) {
-    return std::string(f, strnlen(f, N));
-}
-
-// Writes a text into a fixed-size field, cut to fit, the rest zeroed.
-template <std::size_t N> void SetField(char (&f)[N], const std::string& text) {
-    std::memset(f, 0, N);
-    std::memcpy(f, text.data(), std::min(text.size(), N - 1));
-}
-
-// The statement text with each "%s" replaced by the next value.
-std::string Fill(const std::string& format, std::initializer_list<std::string> values) {
-    std::string out;
-    auto it = values.begin();
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size() && format[i + 1] == 's' &&
-            it != values.end()) {
-            out += *it++;
-            ++i;
-        } else {
-            out += format[i];
-        }
-    }
-    return out;
-}
-
-std::string Format(const char* fmt, int a, int b, int c = 0) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, fmt, a, b, c);
-    return buf;
-}
-
 std::string YyyyMmDd(const LocalDateTime& t) {
-    return Format("%04d%02d%02d", t.year, t.month, t.day);
+    return FormatNumbers("%04d%02d%02d", t.year, t.month, t.day);
 }
 
 // One waiting request as read from the web row.
@@ -96,15 +66,15 @@ bool IsTimeOfDay(const DbTimestamp& t) {
 Wish ReadWish(const Request& r) {
     Wish w;
     if (r.date) {
-        w.date = Format("%04d%02d%02d", r.date->year, r.date->month, r.date->day);
-        w.dateDots = Format("%04d.%02d.%02d", r.date->year, r.date->month, r.date->day);
+        w.date = FormatNumbers("%04d%02d%02d", r.date->year, r.date->month, r.date->day);
+        w.dateDots = FormatNumbers("%04d.%02d.%02d", r.date->year, r.date->month, r.date->day);
     }
     if (r.start) {
-        w.start = Format("%02d%02d", r.start->hour, r.start->minute);
-        w.startColon = Format("%02d:%02d", r.start->hour, r.start->minute);
+        w.start = FormatNumbers("%02d%02d", r.start->hour, r.start->minute);
+        w.startColon = FormatNumbers("%02d:%02d", r.start->hour, r.start->minute);
     }
     if (r.end)
-        w.end = Format("%02d%02d", r.end->hour, r.end->minute);
+        w.end = FormatNumbers("%02d%02d", r.end->hour, r.end->minute);
     if (!r.date || !r.start || !r.end || !IsValidDate(w.date) || !IsTimeOfDay(*r.start) ||
         !IsTimeOfDay(*r.end))
         return w;
@@ -163,6 +133,27 @@ public:
     void Handle(const Request& row, Statements& out);
 
 private:
+    // The steps of Handle, in order.
+    // Reads the row's reservation into the record buffer; answers (or leaves waiting) a row
+    // whose reservation is gone, unreadable, arrived or cancelled. True when the wish is to be
+    // decided.
+    bool FindOpenReservation(const Request& row, Statements& out);
+    // The type's index in the settings when patients may move it, else -1.
+    int MovableTypeIndex(const std::string& type) const;
+    // True when nothing further is to be done: the book could not be read, or this very request
+    // was decided in an earlier cycle and its answer is sent again.
+    bool AnsweredEarlier(const Request& row, const Wish& wish, const std::string& patientKey,
+                         Statements& out);
+    void LogWish(const Wish& wish, const std::string& patientKey);
+    // Units (or doctors in doctor mode) the reservation may move to, in the order tried.
+    std::vector<std::string> Candidates(int typeIndex) const;
+    // Looks for a free slot among the candidates and books or refuses the wish.
+    void Decide(const Request& row, const Wish& wish, const std::vector<std::string>& candidates,
+                const std::string& patientKey, Statements& out);
+    void Book(const std::string& appoKey, const Wish& wish, const std::string& chosen,
+              Statements& out);
+    bool DoctorMode() const { return m_settings.unitType != 0; }
+
     void Remove(const std::string& key, Statements& out);
     void TakeBack(Statements& out);
     std::string UnitName(const std::string& code);
@@ -180,40 +171,43 @@ private:
 
 std::string RowHandler::UnitName(const std::string& code) {
     CCategoryDB& cat = m_ctx.tables.category;
-    return cat.GetCategoryData("1", code) == 0 ? Field(cat.m_rec.name) : std::string();
+    return cat.GetCategoryData("1", code) == PelmoStatus::kOk ? RecText(cat.m_rec.name)
+                                                              : std::string();
 }
 
 std::string RowHandler::DoctorName(const std::string& code) {
     CDoctorDB& doc = m_ctx.tables.doctor;
-    return doc.GetDoctorData(code) == 0 ? Field(doc.m_rec.name) : std::string();
+    return doc.GetDoctorData(code) == PelmoStatus::kOk ? RecText(doc.m_rec.name) : std::string();
 }
 
 // The web row of a reservation that is gone (or cancelled) goes too; its standby row only when
 // no local standby entry still refers to the reservation.
 void RowHandler::Remove(const std::string& key, Statements& out) {
-    out.sql[0] = Fill("DELETE FROM appointments WHERE appo_key=%s", {SqlText(key)});
+    out.sql[0] = FillStatement("DELETE FROM appointments WHERE appo_key=%s", {SqlText(key)});
     // Only a definite "no entry" removes the standby row: a failed read must not lose it.
     if (m_ctx.tables.standby.GetReservationStandbyDataFromReservationKey(key) ==
         PelmoStatus::kNotFound)
-        out.sql[1] = Fill("DELETE FROM pending_appointments WHERE appo_key=%s", {SqlText(key)});
+        out.sql[1] =
+            FillStatement("DELETE FROM pending_appointments WHERE appo_key=%s", {SqlText(key)});
 }
 
 // Rewrites the web row from the reservation in the record buffer.
 void RowHandler::TakeBack(Statements& out) {
     const tagReservation& r = m_res.m_rec;
-    const std::string unit = Field(r.unit);
-    const std::string doctor = Field(r.doctor);
-    out.sql[0] = Fill("UPDATE appointments SET appo_date=%s,appo_start_time=%s,appo_end_time=%s,"
+    const std::string unit = RecText(r.unit);
+    const std::string doctor = RecText(r.doctor);
+    out.sql[0] =
+        FillStatement("UPDATE appointments SET appo_date=%s,appo_start_time=%s,appo_end_time=%s,"
                       "unit_id=%s,unit_name=%s,pic_id=%s,pic_name=%s,status_flag=4 WHERE "
                       "appo_key=%s",
-                      {SqlDate(Field(r.date)), SqlTime(Field(r.start)), SqlTime(Field(r.end)),
+                      {SqlDate(RecText(r.date)), SqlTime(RecText(r.start)), SqlTime(RecText(r.end)),
                        SqlText(unit), SqlText(UnitName(unit)), SqlText(doctor),
-                       SqlText(DoctorName(doctor)), SqlText(Field(r.key))});
+                       SqlText(DoctorName(doctor)), SqlText(RecText(r.key))});
 }
 
 // Keeps the old date and start in the five-slot history, oldest first.
 void RowHandler::RecordMove(tagReservation& r) {
-    SetField(r.lastChangeDate, YyyyMmDd(LocalNow(m_ctx.clock)));
+    SetRecText(r.lastChangeDate, YyyyMmDd(LocalNow(m_ctx.clock)));
     if (r.history[4].date[0] != '\0') {
         for (int i = 0; i < 4; ++i)
             r.history[i] = r.history[i + 1];
@@ -221,8 +215,8 @@ void RowHandler::RecordMove(tagReservation& r) {
     }
     for (tagReservationHistory& h : r.history) {
         if (h.date[0] == '\0' && h.start[0] == '\0') {
-            SetField(h.date, Field(r.date));
-            SetField(h.start, Field(r.start));
+            SetRecText(h.date, RecText(r.date));
+            SetRecText(h.start, RecText(r.start));
             break;
         }
     }
@@ -230,114 +224,143 @@ void RowHandler::RecordMove(tagReservation& r) {
 }
 
 void RowHandler::Handle(const Request& row, Statements& out) {
+    if (!FindOpenReservation(row, out))
+        return;
+    const Wish wish = ReadWish(row);
+
+    // Only the types the clinic lets patients move; the others wait untouched.
+    const int typeIndex = MovableTypeIndex(RecText(m_res.m_rec.type));
+    if (typeIndex < 0)
+        return;
+
+    const std::string patientKey = RecText(m_res.m_rec.patientKey);
+    if (!wish.valid) {
+        // A wish without a real date, time of day or length cannot be booked; the row is
+        // answered with the reservation as it stands.
+        m_ctx.log.WriteLog(OperationLog::Error,
+                           J("希望日時が正しくないため予約を変更できません。") + " [" +
+                               row.appoKey + "]",
+                           patientKey);
+        TakeBack(out);
+        return;
+    }
+    if (AnsweredEarlier(row, wish, patientKey, out))
+        return;
+    LogWish(wish, patientKey);
+    Decide(row, wish, Candidates(typeIndex), patientKey, out);
+}
+
+bool RowHandler::FindOpenReservation(const Request& row, Statements& out) {
     OperationLog& log = m_ctx.log;
     if (row.appoKey.empty()) {
         // No statement could name this row; looking it up would only match a keyless record.
         log.WriteLog(OperationLog::Error, J("予約キーの無い予約変更依頼は処理できません。"));
-        return;
+        return false;
     }
 
     const int found = m_res.GetReservationData(row.appoKey);
     if (found == PelmoStatus::kNotFound) {
         Remove(row.appoKey, out);
-        return;
+        return false;
     }
-    if (found != 0) {
+    if (found != PelmoStatus::kOk) {
         // The book could not be read: the request waits for the next cycle rather than the web
         // row being removed as if the reservation were gone.
         log.WriteLog(OperationLog::Error,
                      J("予約情報を読み込めません。") + " " + m_res.GetLastDBErr(), row.appoKey);
-        return;
+        return false;
     }
 
-    tagReservation& r = m_res.m_rec;
-    if (r.status == 1) {
+    const char status = m_res.m_rec.status;
+    if (status == ReservationStatus::kArrived) {
         TakeBack(out);
-        return;
+        return false;
     }
-    if (r.status != 0 && r.status != 6) {
+    if (status != ReservationStatus::kBooked && status != ReservationStatus::kChangeRefused) {
         Remove(row.appoKey, out);
-        return;
+        return false;
     }
+    return true;
+}
 
-    const Wish wish = ReadWish(row);
-
-    // Only the types the clinic lets patients move; the others wait untouched.
-    const std::string type = Field(r.type);
+int RowHandler::MovableTypeIndex(const std::string& type) const {
     const int typeIndex = m_settings.types.Find(type);
     if (m_settings.types.Count() == 0 || typeIndex < 0)
-        return;
+        return -1;
     if (m_settings.changeOk.Has(typeIndex) && m_settings.changeOk.Item(typeIndex) != "1")
-        return;
+        return -1;
+    return typeIndex;
+}
 
-    const std::string patientKey = Field(r.patientKey);
-    if (!wish.valid) {
-        // A wish without a real date, time of day or length cannot be booked; the row is
-        // answered with the reservation as it stands.
-        log.WriteLog(OperationLog::Error,
-                     J("希望日時が正しくないため予約を変更できません。") + " [" + row.appoKey + "]",
-                     patientKey);
-        TakeBack(out);
-        return;
-    }
-
-    // This very request was written locally in an earlier cycle and only its answer is missing:
-    // the answer is sent again, as decided then.
+bool RowHandler::AnsweredEarlier(const Request& row, const Wish& wish,
+                                 const std::string& patientKey, Statements& out) {
     tagWebLink link;
     const int linked = FindOutstandingLink(m_ctx, weblink::kAppointments, row.appoKey, link);
     if (IsReadError(linked)) {
-        log.WriteLog(OperationLog::Error,
-                     J("予約情報を読み込めません。") + " " + m_ctx.tables.webLink.GetLastDBErr(),
-                     patientKey);
-        return;
+        m_ctx.log.WriteLog(OperationLog::Error,
+                           J("予約情報を読み込めません。") + " " +
+                               m_ctx.tables.webLink.GetLastDBErr(),
+                           patientKey);
+        return true;
     }
-    if (linked == PelmoStatus::kOk && Field(link.reservationKey) == row.appoKey &&
-        Field(link.request) == RequestOf(wish)) {
-        out.patientKey = patientKey;
-        // The book must still show the decision; a change made there since is decided anew.
-        if (link.action == CWebLinkDB::kMoved && r.status == 0 && Field(r.date) == wish.date &&
-            Field(r.start) == wish.start && Field(r.end) == wish.end) {
-            Moved(row.appoKey, out);
-            out.repeatWhat = J("予約変更");
-            return;
-        }
-        if (link.action == CWebLinkDB::kRefused && r.status == 6) {
-            Refused(row.appoKey, wish, out);
-            out.repeatWhat = J("予約変更不可");
-            return;
-        }
-    }
+    if (linked != PelmoStatus::kOk || RecText(link.reservationKey) != row.appoKey ||
+        RecText(link.request) != RequestOf(wish))
+        return false;
 
+    out.patientKey = patientKey;
+    // The book must still show the decision; a change made there since is decided anew.
+    const tagReservation& r = m_res.m_rec;
+    if (link.action == CWebLinkDB::kMoved && r.status == ReservationStatus::kBooked &&
+        RecText(r.date) == wish.date && RecText(r.start) == wish.start &&
+        RecText(r.end) == wish.end) {
+        Moved(row.appoKey, out);
+        out.repeatWhat = J("予約変更");
+        return true;
+    }
+    if (link.action == CWebLinkDB::kRefused && r.status == ReservationStatus::kChangeRefused) {
+        Refused(row.appoKey, wish, out);
+        out.repeatWhat = J("予約変更不可");
+        return true;
+    }
+    return false;
+}
+
+void RowHandler::LogWish(const Wish& wish, const std::string& patientKey) {
     CPatientDB& patients = m_ctx.tables.patient;
     std::string patientId = J("未登録");
     std::string patientName;
-    if (patients.GetPatient1Data(patientKey) == 0) {
-        patientId = Field(patients.m_rec.displayNo);
-        patientName = Field(patients.m_rec.name);
+    if (patients.GetPatient1Data(patientKey) == PelmoStatus::kOk) {
+        patientId = RecText(patients.m_rec.displayNo);
+        patientName = RecText(patients.m_rec.name);
     }
-    log.WriteLog(OperationLog::Confirmed,
-                 J("希望日時 ") + wish.dateDots + " " + wish.startColon + " [" + patientId + " , " +
-                     patientName + "]",
-                 patientKey);
+    m_ctx.log.WriteLog(OperationLog::Confirmed,
+                       J("希望日時 ") + wish.dateDots + " " + wish.startColon + " [" + patientId +
+                           " , " + patientName + "]",
+                       patientKey);
+}
 
-    const bool doctorMode = m_settings.unitType != 0;
-    std::vector<std::string> candidates;
-    if (!doctorMode) {
+std::vector<std::string> RowHandler::Candidates(int typeIndex) const {
+    const tagReservation& r = m_res.m_rec;
+    if (!DoctorMode()) {
         const std::string entry = m_settings.typeUnit.ItemOr(typeIndex, "");
-        candidates = entry.empty() ? std::vector<std::string>{Field(r.unit)} : CandidateList(entry);
-    } else if (m_settings.typeDoctor.Count() == 0) {
-        candidates = {Field(r.doctor)};
-    } else {
-        candidates = CandidateList(m_settings.typeDoctor.ItemOr(typeIndex, ""));
+        return entry.empty() ? std::vector<std::string>{RecText(r.unit)} : CandidateList(entry);
     }
+    if (m_settings.typeDoctor.Count() == 0)
+        return {RecText(r.doctor)};
+    return CandidateList(m_settings.typeDoctor.ItemOr(typeIndex, ""));
+}
 
+void RowHandler::Decide(const Request& row, const Wish& wish,
+                        const std::vector<std::string>& candidates, const std::string& patientKey,
+                        Statements& out) {
+    OperationLog& log = m_ctx.log;
     bool readError = false;
     const int chosen = FindFreeSlot(wish.start, candidates, m_res, m_settings.unitType, wish.date,
                                     wish.minutes, row.appoKey, readError);
 
     // The search moved the record buffer.
     const int again = m_res.GetReservationData(row.appoKey);
-    if (again != 0) {
+    if (again != PelmoStatus::kOk) {
         log.WriteLog(OperationLog::Error,
                      J("予約情報を読み込めません。") + " " + m_res.GetLastDBErr(), patientKey);
         return;
@@ -348,34 +371,40 @@ void RowHandler::Handle(const Request& row, Statements& out) {
                      J("予約情報を読み込めません。") + " " + m_res.GetLastDBErr(), patientKey);
         return;
     }
+    tagReservation& r = m_res.m_rec;
     if (row.updatedAt)
-        SetField(r.webUpdateDate, YyyyMmDd(*row.updatedAt));
+        SetRecText(r.webUpdateDate, YyyyMmDd(*row.updatedAt));
 
     if (chosen < 0) {
         log.WriteLog(OperationLog::Error,
                      wish.dateDots + " " + wish.startColon +
                          J(" 空き枠が無いため予約が確定できません。"),
                      patientKey);
-        r.status = 6;
+        r.status = ReservationStatus::kChangeRefused;
         if (!Write(row.appoKey, CWebLinkDB::kRefused, wish))
             return;
         Refused(row.appoKey, wish, out);
         return;
     }
+    Book(row.appoKey, wish, candidates[static_cast<std::size_t>(chosen)], out);
+}
 
-    r.status = 0;
-    if (doctorMode)
-        SetField(r.doctor, candidates[static_cast<std::size_t>(chosen)]);
+void RowHandler::Book(const std::string& appoKey, const Wish& wish, const std::string& chosen,
+                      Statements& out) {
+    tagReservation& r = m_res.m_rec;
+    r.status = ReservationStatus::kBooked;
+    if (DoctorMode())
+        SetRecText(r.doctor, chosen);
     else
-        SetField(r.unit, candidates[static_cast<std::size_t>(chosen)]);
-    if (r.date[0] != '\0' && (Field(r.date) != wish.date || Field(r.start) != wish.start))
+        SetRecText(r.unit, chosen);
+    if (r.date[0] != '\0' && (RecText(r.date) != wish.date || RecText(r.start) != wish.start))
         RecordMove(r);
-    SetField(r.date, wish.date);
-    SetField(r.start, wish.start);
-    SetField(r.end, wish.end);
-    if (!Write(row.appoKey, CWebLinkDB::kMoved, wish))
+    SetRecText(r.date, wish.date);
+    SetRecText(r.start, wish.start);
+    SetRecText(r.end, wish.end);
+    if (!Write(appoKey, CWebLinkDB::kMoved, wish))
         return;
-    Moved(row.appoKey, out);
+    Moved(appoKey, out);
 }
 
 bool RowHandler::Write(const std::string& appoKey, char action, const Wish& wish) {
@@ -385,7 +414,7 @@ bool RowHandler::Write(const std::string& appoKey, char action, const Wish& wish
     if (WriteLinked(
             m_ctx, {&m_res}, made, [this] { return m_res.Update(1); }, err) != 0) {
         m_ctx.log.WriteLog(OperationLog::Error, J("予約情報を更新できません。") + " " + err,
-                           Field(m_res.m_rec.patientKey));
+                           RecText(m_res.m_rec.patientKey));
         return false;
     }
     return true;
@@ -394,20 +423,21 @@ bool RowHandler::Write(const std::string& appoKey, char action, const Wish& wish
 // The answer to a refused request for the reservation in the record buffer.
 void RowHandler::Refused(const std::string& appoKey, const Wish& wish, Statements& out) {
     const std::string key = SqlText(appoKey);
-    out.sql[0] = Fill("UPDATE appointments SET status_flag=1 WHERE appo_key=%s", {key});
-    out.sql[1] = Fill(
+    out.sql[0] = FillStatement("UPDATE appointments SET status_flag=1 WHERE appo_key=%s", {key});
+    out.sql[1] = FillStatement(
         "UPDATE pending_appointments SET confirmed_flag=0,appo_key=NULL WHERE appo_key=%s", {key});
-    out.sql[2] = BuildChangeRequestNotice(m_ctx.clock, Field(m_res.m_rec.patientKey), wish.dateDots,
-                                          wish.startColon);
+    out.sql[2] = BuildChangeRequestNotice(m_ctx.clock, RecText(m_res.m_rec.patientKey),
+                                          wish.dateDots, wish.startColon);
     out.linked = true;
 }
 
 // The answer to a move of the reservation in the record buffer.
 void RowHandler::Moved(const std::string& appoKey, Statements& out) {
     const tagReservation& r = m_res.m_rec;
-    const std::string unit = Field(r.unit);
-    const std::string doctor = Field(r.doctor);
-    out.sql[0] = Fill("UPDATE appointments SET unit_id=%s,unit_name=%s,pic_id=%s,pic_name=%s,"
+    const std::string unit = RecText(r.unit);
+    const std::string doctor = RecText(r.doctor);
+    out.sql[0] =
+        FillStatement("UPDATE appointments SET unit_id=%s,unit_name=%s,pic_id=%s,pic_name=%s,"
                       "status_flag=4 WHERE appo_key=%s",
                       {SqlText(unit), SqlText(UnitName(unit)), SqlText(doctor),
                        SqlText(DoctorName(doctor)), SqlText(appoKey)});
@@ -455,11 +485,12 @@ std::string BuildChangeRequestNotice(const platform::Clock& clock, const std::st
           "。\n大変申し訳ございませんが、別の日時で再度予約を確定していただ"
           "くか、医院までご連絡をお願いいたします。");
     const std::string stamp = SqlDateTimeValue(now, clock);
-    return Fill("INSERT INTO notifications(id,notification_date,patient_key,title,content,"
-                "valid_from_date,valid_to_date,created_at,updated_at) "
-                "VALUES(NULL,%s,%s,%s,%s,NULL,%s,%s,%s)",
-                {SqlDate(YyyyMmDd(now)), SqlText(patientKey), SqlText(J("予約変更のお願い")),
-                 SqlText(content), SqlDate(YyyyMmDd(until)), stamp, stamp});
+    return FillStatement("INSERT INTO notifications(id,notification_date,patient_key,title,content,"
+                         "valid_from_date,valid_to_date,created_at,updated_at) "
+                         "VALUES(NULL,%s,%s,%s,%s,NULL,%s,%s,%s)",
+                         {SqlDate(YyyyMmDd(now)), SqlText(patientKey),
+                          SqlText(J("予約変更のお願い")), SqlText(content),
+                          SqlDate(YyyyMmDd(until)), stamp, stamp});
 }
 
 void ProcessWebChangeRequests(SyncContext& ctx) {

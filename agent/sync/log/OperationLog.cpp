@@ -5,7 +5,9 @@
 #include <cstring>
 
 #include "agent/core/CDBException.h"
+#include "outside/pelmodb/PelmoStatus.h"
 #include "platform/Cp932.h"
+#include "platform/RecordFields.h"
 
 OperationLog::OperationLog(const platform::Clock& clock, WebLogTableFactory factory)
     : m_clock(clock), m_factory(std::move(factory)) {}
@@ -80,7 +82,7 @@ void OperationLog::Store(const std::string& label, const std::string& text,
     if (!m_factory)
         return;
     std::unique_ptr<IWebLogTable> table = m_factory(m_databaseFolder);
-    if (!table || table->Open() != 0)
+    if (!table || table->Open() != PelmoStatus::kOk)
         return; // the entry stays in the list only
     char date[16];
     std::snprintf(date, sizeof date, "%04d%02d%02d", now.year, now.month, now.day);
@@ -94,17 +96,14 @@ void OperationLog::Store(const std::string& label, const std::string& text,
     // Formatted into roomy buffers and copied: the fields are exactly as wide as the values.
     char number[32];
     std::snprintf(number, sizeof number, "%s%05d", date, sequence);
-    std::memcpy(rec.number, number, std::min(std::strlen(number), sizeof rec.number - 1));
+    platform::SetRecText(rec.number, number);
     char time[32];
     std::snprintf(time, sizeof time, "%02d%02d%02d%03d", now.hour, now.minute, now.second,
                   now.millisecond);
-    std::memcpy(rec.time, time, std::min(std::strlen(time), sizeof rec.time - 1));
+    platform::SetRecText(rec.time, time);
     // Cut on whole characters so a reader never meets half a double-byte character.
-    const std::string message =
-        platform::Cp932Cut("[" + label + "]" + text, sizeof rec.message - 1);
-    std::memcpy(rec.message, message.data(), message.size());
-    const std::string ref = platform::Cp932Cut(reference, sizeof rec.reference - 1);
-    std::memcpy(rec.reference, ref.data(), ref.size());
+    platform::SetRecText(rec.message, "[" + label + "]" + text);
+    platform::SetRecText(rec.reference, reference);
     table->Insert(rec); // a failing insert is ignored: the line is shown anyway
     table->Close();
 }

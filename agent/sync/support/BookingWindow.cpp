@@ -1,8 +1,9 @@
 #include "agent/sync/support/BookingWindow.h"
 
-#include <cstdio>
-
 #include "agent/core/LocalDateConversions.h"
+#include "platform/FormatNumbers.h"
+
+using platform::FormatNumbers;
 
 namespace {
 
@@ -16,19 +17,13 @@ int ClampYear(long long year) {
     return year > 99999 || year < -99999 ? 0 : static_cast<int>(year);
 }
 
-std::string Format(const char* fmt, int a, int b, int c) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, fmt, a, b, c);
-    return buf;
-}
-
 } // namespace
 
 int BookingWindow::LastDayOfMonth(int year, int month) {
     if (year < 1000 || year > 9999 || month < 1 || month > 12)
         return 0;
     for (int day : {31, 30, 29, 28}) {
-        if (DateValueFromText(Format("%04d%02d%02d", year, month, day)))
+        if (DateValueFromText(FormatNumbers("%04d%02d%02d", year, month, day)))
             return day;
     }
     return 0;
@@ -60,11 +55,11 @@ int BookingWindow::LastYear(int limitType, int limitAuto, int manualYear,
 std::string BookingWindow::SqlLimitDate() const {
     if (!Valid())
         return "NULL";
-    return Format("'%04d-%02d-%02d 00:00:00'", year, month, day);
+    return FormatNumbers("'%04d-%02d-%02d 00:00:00'", year, month, day);
 }
 
 std::string BookingWindow::DotDate() const {
-    return Format("%04d.%02d.%02d", year, month, day);
+    return FormatNumbers("%04d.%02d.%02d", year, month, day);
 }
 
 bool BookingWindow::LaterThanMonthOf(const LocalDateTime& now) const {
@@ -83,5 +78,5 @@ std::string BookingTimeLimit(int limitToday, int hour, int minute) {
         minute = 0;
     if (hour == 24)
         minute = 0;
-    return Format("%02d%02d", hour, minute, 0);
+    return FormatNumbers("%02d%02d", hour, minute, 0);
 }

@@ -5,6 +5,9 @@
 #include "agent/core/SqlLiterals.h"
 #include "outside/pelmodb/CReservationDB.h"
 #include "outside/pelmodb/PelmoStatus.h"
+#include "platform/RecordFields.h"
+
+using platform::RecText;
 
 namespace {
 
@@ -17,11 +20,6 @@ int TwoDigits(const char* p) {
     if (p[0] < '0' || p[0] > '9' || p[1] < '0' || p[1] > '9')
         return -1;
     return (p[0] - '0') * 10 + (p[1] - '0');
-}
-
-// A fixed-size text field of the record as a string (up to its first NUL).
-template <std::size_t N> std::string Field(const char (&f)[N]) {
-    return std::string(f, strnlen(f, N));
 }
 
 } // namespace
@@ -74,15 +72,16 @@ int FindFreeSlot(const std::string& startHHMM, const std::vector<std::string>& c
 
         bool taken = false;
         int rc = table.GetGREQ();
-        for (; rc == 0; rc = table.GetNEXT()) {
+        for (; rc == PelmoStatus::kOk; rc = table.GetNEXT()) {
             const tagReservation& r = table.m_rec;
-            if ((r.status != 0 && r.status != 1) || Field(r.key) == ownKey || r.slotExempt != 0)
+            if (!ReservationStatus::HoldsSlot(r.status) || RecText(r.key) == ownKey ||
+                r.slotExempt != 0)
                 continue;
-            const std::string code = doctorMode ? Field(r.doctor) : Field(r.unit);
-            if (code != c || Field(r.date) != date)
+            const std::string code = doctorMode ? RecText(r.doctor) : RecText(r.unit);
+            if (code != c || RecText(r.date) != date)
                 break; // the records of c on that date are exhausted
-            const int rs = SlotMinutes(Field(r.start));
-            const int re = SlotMinutes(Field(r.end));
+            const int rs = SlotMinutes(RecText(r.start));
+            const int re = SlotMinutes(RecText(r.end));
             const bool collides = lessEq(rs, s) ? less(s, re) : (less(s, rs) && less(rs, e));
             if (collides) {
                 taken = true;
@@ -97,7 +96,7 @@ int FindFreeSlot(const std::string& startHHMM, const std::vector<std::string>& c
         }
         if (taken)
             continue;
-        if (rc != 0 && rc != PelmoStatus::kEndOfFile) {
+        if (rc != PelmoStatus::kOk && rc != PelmoStatus::kEndOfFile) {
             readError = true;
             continue;
         }

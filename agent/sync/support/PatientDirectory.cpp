@@ -8,12 +8,11 @@
 #include "agent/core/FieldText.h"
 #include "outside/pelmodb/PelmoStatus.h"
 #include "outside/tools/CTools.h"
+#include "platform/RecordFields.h"
+
+using platform::RecText;
 
 namespace {
-
-template <std::size_t N> std::string Text(const char (&field)[N]) {
-    return std::string(field, strnlen(field, N));
-}
 
 // Patient key -> last login as the web has it.
 std::map<std::string, std::string> WebLogins(WebSession& web) {
@@ -44,11 +43,11 @@ std::map<std::string, std::string> WebLogins(WebSession& web) {
 tagPatientInfo PatientDirectory::MakeEntry(const tagPatient& patient, const tagPatient2& second,
                                            const platform::Clock& clock) {
     tagPatientInfo e;
-    e.key = Text(patient.key);
-    e.displayNo = Text(patient.displayNo);
-    e.name = Text(patient.name);
-    e.kana = Text(patient.kana);
-    e.birthday = Text(patient.birthday);
+    e.key = RecText(patient.key);
+    e.displayNo = RecText(patient.displayNo);
+    e.name = RecText(patient.name);
+    e.kana = RecText(patient.kana);
+    e.birthday = RecText(patient.birthday);
     LocalDateTime now = LocalNow(clock);
     char today[16];
     std::snprintf(today, sizeof today, "%04d%02d%02d", now.year, now.month, now.day);
@@ -56,9 +55,9 @@ tagPatientInfo PatientDirectory::MakeEntry(const tagPatient& patient, const tagP
     int months = 0;
     if (CTools::CaclAge(e.birthday, today, years, months))
         e.age = years;
-    e.tel = Text(patient.tel);
-    e.comment = Text(patient.comment);
-    e.characteristic = Text(second.characteristic);
+    e.tel = RecText(patient.tel);
+    e.comment = RecText(patient.comment);
+    e.characteristic = RecText(second.characteristic);
     e.deleted = patient.deleted != 0;
     return e;
 }
@@ -79,7 +78,7 @@ bool PatientDirectory::LoadPatientDirectory(WebSession& web, const std::string& 
     patient.SetKey(0);
     int rc = patient.GetFIRST();
     for (; rc == PelmoStatus::kOk; rc = patient.GetNEXT()) {
-        second.GetPatient2Data(Text(patient.m_rec.key));
+        second.GetPatient2Data(RecText(patient.m_rec.key));
         tagPatientInfo e = MakeEntry(patient.m_rec, second.m_rec, clock);
         auto login = logins.find(e.key);
         if (login != logins.end())

@@ -6,9 +6,13 @@
 #include "agent/core/FieldText.h"
 #include "agent/core/SqlLiterals.h"
 #include "agent/sync/support/WebValueText.h"
+#include "outside/pelmodb/PelmoStatus.h"
 #include "platform/Cp932.h"
+#include "platform/RecordFields.h"
 
 using platform::J;
+
+using platform::RecText;
 
 namespace {
 
@@ -89,4 +93,17 @@ int RunPendingStatement(SyncContext& ctx, const std::string& sql, bool isDelete,
                                              DottedDate(periodFrom) + "-" + DottedDate(periodTo) +
                                              "] " + patientId + " " + patientName);
     return 1;
+}
+
+PendingPatient ReadPendingPatient(SyncContext& ctx, const std::string& patientKey) {
+    PendingPatient p;
+    if (patientKey.empty())
+        return p;
+    CPatientDB& patients = ctx.tables.patient;
+    if (patients.GetPatientData(&ctx.tables.patient2, patientKey) != PelmoStatus::kOk)
+        return p;
+    p.id = RecText(patients.m_rec.displayNo);
+    p.name = RecText(patients.m_rec.name);
+    p.kana = RecText(patients.m_rec.kana);
+    return p;
 }

@@ -39,3 +39,10 @@ int FindPendingRow(SyncContext& ctx, const std::string& where, PendingRowFound* 
 int RunPendingStatement(SyncContext& ctx, const std::string& sql, bool isDelete,
                         const std::string& periodFrom, const std::string& periodTo,
                         const std::string& patientId, const std::string& patientName);
+
+// A patient as the standby log lines show it: all empty when the key is empty or the patient
+// cannot be read.
+struct PendingPatient {
+    std::string id, name, kana;
+};
+PendingPatient ReadPendingPatient(SyncContext& ctx, const std::string& patientKey);

@@ -3,12 +3,14 @@
 #include <chrono>
 #include <cstdio>
 
-#include "agent/sync/support/RecordFields.h"
 #include "outside/pelmodb/PelmoStatus.h"
 #include "outside/pelmodb/PelmoTransaction.h"
 #include "platform/Cp932.h"
+#include "platform/RecordFields.h"
 
 using platform::J;
+using platform::RecText;
+using platform::SetRecText;
 
 namespace {
 
@@ -110,8 +112,4 @@ void LogRepeatedConfirmation(SyncContext& ctx, int category, const std::string& 
                      what + J("は登録済みのため、Webへの確定のみ行いました [予約番号 ") +
                          reservationKey + "]",
                      reference);
-}
-
-bool HoldsSlot(const tagReservation& r) {
-    return r.status == 0 || r.status == 1;
 }

@@ -62,6 +62,3 @@ void ConfirmWebLink(SyncContext& ctx, const std::string& table, const std::strin
 // ("予約", "来院受付", ...), CP932.
 void LogRepeatedConfirmation(SyncContext& ctx, int category, const std::string& what,
                              const std::string& reservationKey, const std::string& reference);
-
-// A reservation holds its slot (booked or arrived), as the free-slot check counts it.
-bool HoldsSlot(const tagReservation& r);

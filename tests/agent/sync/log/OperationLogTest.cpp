@@ -162,3 +162,13 @@ TEST(OperationLog, ListKeepsThreeHundredNewestFirstAndFailuresAreIgnored) {
     noTable.WriteLog(OperationLog::Error, "no web-log table");
     EXPECT_EQ(noTable.Lines().size(), 1u);
 }
+
+TEST(OperationLog, ReferenceCutOnAWholeCharacter) {
+    Fixture f;
+    // 118 bytes and a two-byte character for 119 bytes of room: the character goes whole.
+    f.log.WriteLog(OperationLog::Error, "ref", std::string(118, '9') + J("ソ"));
+    ASSERT_EQ(f.Records().size(), 1u);
+    const tagWebLog r = f.Records().back();
+    EXPECT_EQ(std::string(r.reference), std::string(118, '9'));
+    EXPECT_EQ(r.reference[118], '\0');
+}
