@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "TempDir.h"
-#include "agent/sync/FindFreeSlot.h"
+#include "agent/sync/support/FindFreeSlot.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
 #include "outside/pelmodb/CReservationDB.h"
 #include "outside/pelmodb/PelmoSchema.h"

@@ -10,9 +10,9 @@
 
 #include "agent/core/Credentials.h"
 #include "agent/core/SqlLiterals.h"
-#include "agent/sync/EntryFileKey.h"
-#include "agent/sync/FixedTimes.h"
-#include "agent/sync/ReadEntryLines.h"
+#include "agent/sync/cycle/EntryFileKey.h"
+#include "agent/sync/cycle/ReadEntryLines.h"
+#include "agent/sync/support/FixedTimes.h"
 #include "cashless/paygate/PaygateTexts.h"
 #include "cashless/paygate/PaymentRequest.h"
 #include "platform/Cp932.h"

@@ -1,6 +1,6 @@
 #include "agent/app/AgentController.h"
 
-#include "agent/sync/EngineState.h"
+#include "agent/sync/cycle/EngineState.h"
 
 AgentController::AgentController(EngineState& state, std::function<void()> runCycle, Timer timer)
     : m_state(state), m_runCycle(std::move(runCycle)), m_timer(std::move(timer)) {}

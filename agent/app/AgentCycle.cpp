@@ -1,6 +1,6 @@
 #include "agent/app/AgentCycle.h"
 
-#include "agent/sync/SyncCycle.h"
+#include "agent/sync/cycle/SyncCycle.h"
 
 AgentCycle::AgentCycle(const ClinicSettings& settings, WebSession& web, OperationLog& log,
                        const platform::Clock& clock, EngineState& state, HealthMonitor* health)

@@ -3,9 +3,9 @@
 // connect itself (category 8, host, port and the driver's text).
 #include "agent/core/ClinicSettings.h"
 #include "agent/core/WebSession.h"
-#include "agent/sync/EngineState.h"
-#include "agent/sync/HealthMonitor.h"
-#include "agent/sync/OperationLog.h"
+#include "agent/sync/cycle/EngineState.h"
+#include "agent/sync/health/HealthMonitor.h"
+#include "agent/sync/log/OperationLog.h"
 #include "platform/Clock.h"
 
 class AgentCycle {

@@ -15,7 +15,7 @@
 #include <memory>
 #include <string>
 
-#include "agent/sync/HealthMonitor.h"
+#include "agent/sync/health/HealthMonitor.h"
 
 class AgentController;
 class BulkSend;

@@ -1,12 +1,12 @@
 #include "agent/app/HeadlessStart.h"
 
 #include "agent/app/CApposyncApp.h"
+#include "agent/app/ClinicZoneLines.h"
+#include "agent/app/HeadlessRunner.h"
 #include "agent/app/StartMode.h"
 #include "agent/core/AgentSettings.h"
-#include "agent/sync/ClinicZoneLines.h"
-#include "agent/sync/HeadlessRunner.h"
-#include "agent/sync/HealthStatusFile.h"
-#include "agent/sync/IWebLogTable.h"
+#include "agent/sync/health/HealthStatusFile.h"
+#include "agent/sync/log/IWebLogTable.h"
 #include "platform/Cp932.h"
 #include "platform/SystemClock.h"
 

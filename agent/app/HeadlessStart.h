@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "agent/sync/HeadlessBulkSend.h"
+#include "agent/app/HeadlessBulkSend.h"
 
 class HeadlessStart {
 public:

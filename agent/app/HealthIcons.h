@@ -5,7 +5,7 @@
 // a red square with a cross.
 #include <QIcon>
 
-#include "agent/sync/HealthSnapshot.h"
+#include "agent/sync/health/HealthSnapshot.h"
 
 class HealthIcons {
 public:

@@ -3,7 +3,7 @@
 #include <ostream>
 
 #include "agent/core/AgentSettings.h"
-#include "agent/sync/HealthStatusFile.h"
+#include "agent/sync/health/HealthStatusFile.h"
 #include "outside/tools/CTools.h"
 #include "platform/Cp932.h"
 

@@ -10,7 +10,7 @@
 #include "agent/dialogs/ResourceCombo.h"
 #include "agent/dialogs/SaveBookingSettings.h"
 #include "agent/dialogs/TypeListBox.h"
-#include "agent/sync/PendingSettings.h"
+#include "agent/sync/support/PendingSettings.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
 #include "outside/pelmodb/PelmoEnum.h"
 #include "platform/Cp932.h"

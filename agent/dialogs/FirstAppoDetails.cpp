@@ -11,7 +11,7 @@
 #include "agent/core/LocalDateConversions.h"
 #include "agent/core/SqlLiterals.h"
 #include "agent/core/WebSession.h"
-#include "agent/sync/WebValueText.h"
+#include "agent/sync/support/WebValueText.h"
 #include "outside/tools/CTools.h"
 #include "platform/Clock.h"
 #include "platform/Cp932.h"

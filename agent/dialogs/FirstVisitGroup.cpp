@@ -8,7 +8,7 @@
 #include "agent/dialogs/NumberEdit.h"
 #include "agent/dialogs/ResourceCombo.h"
 #include "agent/dialogs/TintedPanel.h"
-#include "agent/sync/FixedTimes.h"
+#include "agent/sync/support/FixedTimes.h"
 #include "outside/pelmodb/PelmoEnum.h"
 
 #include <QApplication>

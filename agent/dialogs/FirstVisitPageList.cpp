@@ -4,7 +4,7 @@
 #include <cstdlib>
 
 #include "agent/core/AgentSettings.h"
-#include "agent/sync/FirstVisitPages.h"
+#include "agent/sync/support/FirstVisitPages.h"
 
 namespace keys = settingkeys;
 using WorkTime = AgentSettings::WorkTime;

@@ -1,6 +1,6 @@
 #include "agent/dialogs/FixedTimesCheck.h"
 
-#include "agent/sync/FixedTimes.h"
+#include "agent/sync/support/FixedTimes.h"
 
 int FixedTimesCheck::Check(const std::string& text, const ClinicHours::Day& day, int minutes,
                            int slotStep) {

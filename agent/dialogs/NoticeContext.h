@@ -7,8 +7,8 @@
 #include <string>
 
 #include "agent/core/WebSession.h"
-#include "agent/sync/OperationLog.h"
-#include "agent/sync/PatientDirectory.h"
+#include "agent/sync/log/OperationLog.h"
+#include "agent/sync/support/PatientDirectory.h"
 #include "platform/Clock.h"
 
 struct NoticeContext {

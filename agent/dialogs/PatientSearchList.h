@@ -7,7 +7,7 @@
 
 #include "agent/dialogs/ListColumnSpec.h"
 #include "agent/dialogs/ListSortOrder.h"
-#include "agent/sync/PatientDirectory.h"
+#include "agent/sync/support/PatientDirectory.h"
 
 class PatientSearchList {
 public:

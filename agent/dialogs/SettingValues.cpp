@@ -2,7 +2,7 @@
 
 #include "agent/core/AgentSettings.h"
 #include "agent/core/WebSession.h"
-#include "agent/sync/BookingWindow.h"
+#include "agent/sync/support/BookingWindow.h"
 #include "platform/Cp932.h"
 
 namespace keys = settingkeys;

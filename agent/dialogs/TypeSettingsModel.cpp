@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "agent/dialogs/UnusedMarker.h"
-#include "agent/sync/PendingSettings.h"
+#include "agent/sync/support/PendingSettings.h"
 #include "outside/pelmodb/CCategoryDB.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
 #include "outside/pelmodb/PelmoStatus.h"

@@ -4,7 +4,7 @@
 #include "agent/core/CDBException.h"
 #include "agent/core/SqlLiterals.h"
 #include "agent/core/WebSession.h"
-#include "agent/sync/PublishHelpers.h"
+#include "agent/sync/support/PublishHelpers.h"
 #include "platform/Cp932.h"
 
 namespace keys = settingkeys;

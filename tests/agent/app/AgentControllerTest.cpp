@@ -1,5 +1,5 @@
 #include "agent/app/AgentController.h"
-#include "agent/sync/EngineState.h"
+#include "agent/sync/cycle/EngineState.h"
 
 #include <gtest/gtest.h>
 #include <stdexcept>

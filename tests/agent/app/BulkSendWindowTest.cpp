@@ -4,8 +4,8 @@
 #include "agent/app/CApposyncDlg.h"
 #include "agent/app/HeadlessStart.h"
 #include "agent/core/WebSession.h"
-#include "agent/sync/EngineState.h"
-#include "agent/sync/OperationLog.h"
+#include "agent/sync/cycle/EngineState.h"
+#include "agent/sync/log/OperationLog.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
 #include "platform/Cp932.h"
 

@@ -4,9 +4,9 @@
 #include "agent/app/AgentController.h"
 #include "agent/app/CApposyncDlg.h"
 #include "agent/app/HealthIcons.h"
-#include "agent/sync/EngineState.h"
-#include "agent/sync/HealthMonitor.h"
-#include "agent/sync/OperationLog.h"
+#include "agent/sync/cycle/EngineState.h"
+#include "agent/sync/health/HealthMonitor.h"
+#include "agent/sync/log/OperationLog.h"
 #include "platform/Cp932.h"
 
 #include "FakeClock.h"

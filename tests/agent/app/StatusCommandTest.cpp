@@ -2,7 +2,7 @@
 // and line for each state, and a status nobody renewed for a minute.
 #include "agent/app/StatusCommand.h"
 #include "agent/app/HeadlessStart.h"
-#include "agent/sync/HealthStatusFile.h"
+#include "agent/sync/health/HealthStatusFile.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
 #include "platform/FileOps.h"
 

@@ -5,7 +5,7 @@
 #include "agent/dialogs/FirstVisitPageList.h"
 #include "agent/dialogs/FixedTimesCheck.h"
 #include "agent/dialogs/PanelTint.h"
-#include "agent/sync/FixedTimes.h"
+#include "agent/sync/support/FixedTimes.h"
 #include "platform/Cp932.h"
 #include "platform/Profile.h"
 

@@ -13,8 +13,8 @@
 #include "WebDbValues.h"
 #include "agent/core/WebSession.h"
 #include "agent/dialogs/NoticeContext.h"
-#include "agent/sync/OperationLog.h"
-#include "agent/sync/PatientDirectory.h"
+#include "agent/sync/log/OperationLog.h"
+#include "agent/sync/support/PatientDirectory.h"
 #include "outside/pelmodb/CPatientDB.h"
 #include "platform/Cp932.h"
 

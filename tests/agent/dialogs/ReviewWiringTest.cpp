@@ -9,8 +9,8 @@
 #include "agent/app/CApposyncDlg.h"
 #include "agent/app/StartMode.h"
 #include "agent/dialogs/CCheckReservation.h"
-#include "agent/sync/EngineState.h"
-#include "agent/sync/OperationLog.h"
+#include "agent/sync/cycle/EngineState.h"
+#include "agent/sync/log/OperationLog.h"
 #include "platform/qt/ActivationServer.h"
 
 #include <QApplication>

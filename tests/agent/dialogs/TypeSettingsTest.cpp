@@ -3,7 +3,7 @@
 #include "DialogClinic.h"
 #include "agent/core/AgentSettings.h"
 #include "agent/dialogs/TypeSettingsModel.h"
-#include "agent/sync/PendingSettings.h"
+#include "agent/sync/support/PendingSettings.h"
 #include "outside/pelmodb/CPelmoDBSys.h"
 #include "platform/Cp932.h"
 

@@ -10,9 +10,9 @@
 #include "WebDbValues.h"
 #include "agent/core/ClinicSettings.h"
 #include "agent/core/WebSession.h"
-#include "agent/sync/EngineState.h"
-#include "agent/sync/OperationLog.h"
-#include "agent/sync/SyncCycle.h"
+#include "agent/sync/cycle/EngineState.h"
+#include "agent/sync/cycle/SyncCycle.h"
+#include "agent/sync/log/OperationLog.h"
 #include "platform/Cp932.h"
 
 struct EngineTestAgent {
