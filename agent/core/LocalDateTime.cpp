@@ -2,6 +2,7 @@
 
 #include "platform/ClinicZone.h"
 
+#include <cstdio>
 #include <ctime>
 
 LocalDateTime LocalDateTime::From(std::chrono::system_clock::time_point tp) {
@@ -39,4 +40,18 @@ std::chrono::system_clock::time_point LocalDateTime::ToTimePoint() const {
 
 LocalDateTime LocalNow(const platform::Clock& clock) {
     return LocalDateTime::From(clock.Now());
+}
+
+std::string LocalDateTime::DateTimeText() const {
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", year, month, day, hour, minute,
+                  second);
+    return buf;
+}
+
+std::string LocalDateTime::Digits() const {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%04d%02d%02d%02d%02d%02d", year % 10000, month % 100, day % 100,
+                  hour % 100, minute % 100, second % 100);
+    return buf;
 }

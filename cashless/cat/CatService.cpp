@@ -13,15 +13,6 @@ namespace {
 // The terminal answers each command at once; only the sale itself takes long.
 constexpr int kReplyWaitMs = 5000;
 
-std::vector<std::string> Words(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> out;
-    std::string w;
-    while (in >> w)
-        out.push_back(w);
-    return out;
-}
-
 int ToInt(const std::string& s, int def) {
     try {
         std::size_t used = 0;
@@ -156,7 +147,7 @@ int CatService::DirectIO(std::int32_t command, std::int32_t& data, std::string& 
         Drop();
         return Done(cat::kNoHardware);
     }
-    auto w = Words(line);
+    auto w = CatWire::Words(line);
     int code = w.size() > 1 ? ToInt(w[1], cat::kFailure) : cat::kFailure;
     if (w.size() > 2)
         data = ToInt(w[2], data);
@@ -191,7 +182,7 @@ int CatService::AuthorizeSales(std::int32_t sequence, std::int64_t amount, std::
         Drop();
         return Done(cat::kNoHardware);
     }
-    auto w = Words(line);
+    auto w = CatWire::Words(line);
     int code = w.size() > 1 ? ToInt(w[1], cat::kFailure) : cat::kFailure;
     int ext = w.size() > 2 ? ToInt(w[2], 0) : 0;
     if (code != cat::kSuccess)
@@ -217,7 +208,7 @@ int CatService::AuthorizeSales(std::int32_t sequence, std::int64_t amount, std::
             }
             return Done(cat::kTimeout);
         }
-        auto d = Words(l);
+        auto d = CatWire::Words(l);
         if (d.size() >= 4 && d[0] == "DONE" && ToInt(d[1], -1) == id) {
             m_outstanding = -1;
             return Done(ToInt(d[2], cat::kFailure), ToInt(d[3], 0));
@@ -243,7 +234,7 @@ int CatService::ClearOutput() {
 }
 
 void CatService::HandleNews(const std::string& line) {
-    auto d = Words(line);
+    auto d = CatWire::Words(line);
     if (d.size() < 4 || d[0] != "DONE" || ToInt(d[1], -1) != m_outstanding || m_outstanding < 0)
         return;
     std::int32_t id = m_outstanding;

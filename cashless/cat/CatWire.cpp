@@ -1,5 +1,7 @@
 #include "CatWire.h"
 
+#include <sstream>
+
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -146,4 +148,13 @@ std::string CatWire::DefaultFolder() {
     if (dir.back() != '/')
         dir += '/';
     return dir;
+}
+
+std::vector<std::string> CatWire::Words(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> out;
+    std::string w;
+    while (in >> w)
+        out.push_back(w);
+    return out;
 }

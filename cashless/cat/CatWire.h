@@ -3,6 +3,7 @@
 // simulated terminal. Lines are ASCII words separated by blanks and end in '\n'. The channel
 // owns the socket and closes it when it goes.
 #include <string>
+#include <vector>
 
 class CatWire {
 public:
@@ -27,6 +28,9 @@ public:
     bool Fill();
     bool HasLine() const;
     bool TakeLine(std::string& line);
+
+    // The blank-separated words of a line.
+    static std::vector<std::string> Words(const std::string& line);
 
     // Path of the socket of the terminal attached at `port` inside `folder` (ends with '/').
     static std::string SocketPath(const std::string& folder, const std::string& port);

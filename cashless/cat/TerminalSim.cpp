@@ -26,14 +26,6 @@ bool ParseInt(const std::string& s, int& v) {
     }
 }
 
-std::vector<std::string> Words(const std::string& line) {
-    std::istringstream in(line);
-    std::vector<std::string> out;
-    std::string w;
-    while (in >> w)
-        out.push_back(w);
-    return out;
-}
 } // namespace
 
 bool TerminalSim::ParseScript(const std::string& text, std::vector<Step>& steps,
@@ -150,7 +142,7 @@ void TerminalSim::Accept() {
 }
 
 void TerminalSim::Command(Client& c, const std::string& line) {
-    auto w = Words(line);
+    auto w = CatWire::Words(line);
     if (w.empty())
         return;
     const std::string& cmd = w[0];

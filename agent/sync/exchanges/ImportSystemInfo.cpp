@@ -1,7 +1,6 @@
 #include "agent/sync/exchanges/ImportSystemInfo.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -82,12 +81,8 @@ void ImportSystemInfo(SyncContext& ctx) {
             std::string id = GetFieldText(rs, "id");
             std::string time;
             LocalDateTime at;
-            if (GetFieldDateTime(rs, "info_datetime", at)) {
-                char buf[32];
-                std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", at.year, at.month,
-                              at.day, at.hour, at.minute, at.second);
-                time = buf;
-            }
+            if (GetFieldDateTime(rs, "info_datetime", at))
+                time = at.DateTimeText();
             std::string block =
                 SystemInfoBlock(time, GetFieldText(rs, "title"), GetFieldText(rs, "text"));
             std::string failure = AppendBlock(path, block);

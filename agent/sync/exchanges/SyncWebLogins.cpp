@@ -1,6 +1,5 @@
 #include "agent/sync/exchanges/SyncWebLogins.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "agent/core/CDBException.h"
@@ -50,12 +49,8 @@ void SyncWebLogins(SyncContext& ctx) {
         while (!rs.IsEOF()) {
             std::string login;
             LocalDateTime at;
-            if (GetFieldDateTime(rs, "last_logined_at", at)) {
-                char buf[32];
-                std::snprintf(buf, sizeof buf, "%04d%02d%02d%02d%02d%02d", at.year, at.month,
-                              at.day, at.hour, at.minute, at.second);
-                login = buf;
-            }
+            if (GetFieldDateTime(rs, "last_logined_at", at))
+                login = at.Digits();
             Apply(ctx, GetFieldText(rs, "patient_key"), login);
             Apply(ctx, GetFieldText(rs, "sub_patient_key"), login);
             rs.MoveNext();

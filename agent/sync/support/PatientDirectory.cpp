@@ -27,10 +27,7 @@ std::map<std::string, std::string> WebLogins(WebSession& web) {
             LocalDateTime at;
             if (!GetFieldDateTime(rs, "last_logined_at", at))
                 continue;
-            char buf[32];
-            std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", at.year, at.month,
-                          at.day, at.hour, at.minute, at.second);
-            logins[GetFieldText(rs, "patient_key")] = buf;
+            logins[GetFieldText(rs, "patient_key")] = at.DateTimeText();
         }
     } catch (const CDBException&) {
         // The directory is still useful without login times.

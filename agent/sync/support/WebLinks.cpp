@@ -1,7 +1,6 @@
 #include "agent/sync/support/WebLinks.h"
 
 #include <chrono>
-#include <cstdio>
 
 #include "outside/pelmodb/PelmoStatus.h"
 #include "outside/pelmodb/PelmoTransaction.h"
@@ -15,11 +14,7 @@ using platform::SetRecText;
 namespace {
 
 std::string Stamp(std::chrono::system_clock::time_point tp) {
-    const LocalDateTime t = LocalDateTime::From(tp);
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d%02d%02d%02d%02d%02d", t.year % 10000, t.month % 100,
-                  t.day % 100, t.hour % 100, t.minute % 100, t.second % 100);
-    return buf;
+    return LocalDateTime::From(tp).Digits();
 }
 
 } // namespace
