@@ -131,7 +131,8 @@ std::vector<std::string> AgentStatements(const std::string& file, const std::str
 struct Clinic {
     TempDir home;
     std::string db = home.Path() + "db/";
-    ClinicSettings settings{home.Path() + "PelmoV3.ini"};
+    // As the agent holds them after start-up: the profile file settled once.
+    ClinicSettings settings{home.Path() + "PelmoV3.ini", db + "Apposync.ini"};
     Clinic(int reservations) {
         platform::MakeDirs(db);
         std::string err;
