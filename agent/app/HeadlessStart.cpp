@@ -4,7 +4,6 @@
 #include "agent/app/ClinicZoneLines.h"
 #include "agent/app/HeadlessRunner.h"
 #include "agent/app/StartMode.h"
-#include "agent/core/AgentSettings.h"
 #include "agent/sync/health/HealthStatusFile.h"
 #include "agent/sync/log/IWebLogTable.h"
 #include "platform/Cp932.h"

@@ -6,7 +6,6 @@
 #include "agent/app/CApposyncDlg.h"
 #include "agent/app/ClinicZoneLines.h"
 #include "agent/app/StartMode.h"
-#include "agent/core/AgentSettings.h"
 #include "agent/dialogs/NoticeDialogs.h"
 #include "agent/dialogs/ReviewModes.h"
 #include "agent/dialogs/SettingModes.h"

@@ -55,9 +55,6 @@ public:
     static std::string WorkTimeKey(WorkTime which, int weekday) {
         return ClinicSettings::WorkTimeKey(which, weekday);
     }
-    static int DefaultWorkTime(WorkTime which, int weekday) {
-        return ClinicSettings::DefaultWorkTime(which, weekday);
-    }
     static int FirstWorkTime(WorkTime which, int page, int weekday) {
         return Process().FirstWorkTime(which, page, weekday);
     }
@@ -79,7 +76,6 @@ public:
     static int Shared(const IntKey& key, int weekday) { return Process().Shared(key, weekday); }
 
     static std::time_t SharedFileTime() { return Process().SharedFileTime(); }
-    static std::time_t AgentFileTime() { return Process().AgentFileTime(); }
 
     static std::string ClinicName() { return Process().ClinicName(); }
     static std::string ClinicTel() { return Process().ClinicTel(); }

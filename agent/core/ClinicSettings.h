@@ -18,8 +18,6 @@ public:
     // profileFile: empty for "Apposync.ini" of the database folder, resolved at each call.
     explicit ClinicSettings(std::string productFile, std::string profileFile = {});
 
-    const std::string& ProductFile() const { return m_productFile; }
-
     // GLOBAL/DATABASE of the product settings file (260-byte buffer), with the path delimiter
     // added when missing; empty when the file or key is missing.
     std::string DatabaseFolder() const;

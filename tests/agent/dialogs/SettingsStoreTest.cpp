@@ -2,7 +2,6 @@
 
 #include "DialogClinic.h"
 #include "TempDir.h"
-#include "agent/core/AgentSettings.h"
 #include "agent/dialogs/BookingSiteAddress.h"
 #include "agent/dialogs/FirstVisitPageList.h"
 #include "agent/dialogs/SaveBookingSettings.h"

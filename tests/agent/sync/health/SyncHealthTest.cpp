@@ -9,7 +9,6 @@
 #include "FakeClock.h"
 #include "TempDir.h"
 #include "TestClinic.h"
-#include "agent/core/AgentSettings.h"
 #include "agent/sync/health/EntryBacklog.h"
 #include "agent/sync/health/HealthMonitor.h"
 #include "agent/sync/health/HealthStatusFile.h"
